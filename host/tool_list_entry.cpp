@@ -1,0 +1,3 @@
+#include "host/tool_list_entry.h"
+
+int WriteToolListEntry(const wchar_t*) { return 0; }

@@ -1,0 +1,3 @@
+#include "ui/about_box.h"
+
+INT_PTR RunAboutBox(HWND) { return -1; }

@@ -1,0 +1,6 @@
+// The about box, opened by a right-click on the insert dialog.
+#pragma once
+#include <windows.h>
+
+// Runs the about box modally, owned by owner. Returns its dialog result (-1 when closed).
+INT_PTR RunAboutBox(HWND owner);

@@ -1,0 +1,10 @@
+// Moving the caption-less insert dialog by press-and-hold.
+#pragma once
+#include <windows.h>
+
+namespace DragMover {
+// Sees every message of the insert dialog before the dialog does; consumes none.
+void HandleMessage(HWND window, UINT message, WPARAM wParam);
+// 1 when the cursor lies within the window rectangle, right and bottom bounds included.
+int CursorInWindow(HWND window);
+}  // namespace DragMover

@@ -1,0 +1,3 @@
+#include "window/place_near_cursor.h"
+
+void PlaceNearCursor(HWND) {}
