@@ -1,0 +1,85 @@
+// Start-up and the whole lifetime of the process.
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/data_folder.h"
+#include "app/path_text.h"
+#include "app/settings.h"
+#include "app/settings_value.h"
+#include "host/tool_list_entry.h"
+#include "ui/insert_dialog.h"
+#include "ui/resource.h"
+#include "ui/warning.h"
+
+namespace {
+
+const wchar_t kSection[] = L"sorvel";
+const wchar_t kKey[] = L"flags";
+
+// Holds the single-instance mutex, or shows why not. Returns the mutex, or null
+// when this copy must end. Every account may open it, so a copy started under
+// another account in the same session is refused too.
+HANDLE TakeSingleInstance() {
+  SECURITY_DESCRIPTOR descriptor;
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, TRUE};
+  HANDLE mutex = CreateMutexA(&attributes, TRUE, "Sorvel");
+  if (!mutex) {
+    ShowWarning(kWarnNoMemory, nullptr);
+    return nullptr;
+  }
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    ShowWarning(kWarnAlreadyRunning, nullptr);
+    return nullptr;
+  }
+  return mutex;
+}
+
+// Makes sure the data folder exists and points the settings at it. Without a
+// usable AppData folder there is no settings file: the flags read as 0 and are
+// not saved, and sending reports that it cannot create the host's file.
+void PrepareDataFolder() {
+  wchar_t folder[kDataFolderCap];
+  if (!GetDataFolder(folder)) return;
+  if (!PathExists(folder)) CreateDirectoryW(folder, nullptr);
+  wchar_t settings[264];
+  if (CopyBounded(settings, 264, folder) && AppendBounded(settings, 264, L"kx.ini")) SetAppSettingsPath(settings);
+}
+
+// Enters this program in the host's tool list once per settings file.
+void MakeToolListEntryOnce() {
+  int flags = AppFlags();
+  if (flags & kFlagListEntryMade) return;
+  SetAppFlags(flags | kFlagListEntryMade);
+  // A path that fills the buffer may have been cut; no entry beats a wrong one.
+  wchar_t program[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) return;
+  WriteToolListEntry(program);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  HANDLE mutex = TakeSingleInstance();
+  if (!mutex) return 0;
+
+  SetAppInstance(instance);
+  HCURSOR drag = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DRAG_CURSOR));
+  HCURSOR hover = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HOVER_CURSOR));
+  SetAppCursors(drag, hover);
+  PrepareDataFolder();
+  SetAppFlags(ReadSettingInt(kSection, kKey));
+  MakeToolListEntryOnce();
+
+  RunInsertDialog();
+
+  if (drag) DestroyCursor(drag);
+  if (hover) DestroyCursor(hover);
+  WriteSettingInt(kSection, kKey, AppFlags());
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  return 0;
+}

@@ -1,0 +1,30 @@
+#include "host/send_sequence.h"
+
+#include "app/path_text.h"
+
+const wchar_t kDropFileName[] = L"$kobble.mp3";
+
+int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
+  void* ctx = ops->ctx;
+  if (!ops->findHost(ctx)) return 3;
+
+  // The host may have closed since the first look-up; a window that is gone
+  // cannot be editing a page.
+  void* host = ops->findHost(ctx);
+  if (!host) return 4;
+  long long reply = 0;
+  if (!ops->sendInsert(ctx, host, kProbeWParam, kProbeLParam, &reply) || reply == 0) return 4;
+
+  if (!ops->pathExists(ctx, source)) return 5;
+
+  wchar_t drop[kDropPathCap];
+  if (!ops->dataFolder(ctx, drop, kDropPathCap)) return 5;
+  if (!ops->pathExists(ctx, drop)) return 5;
+  if (!AppendBounded(drop, kDropPathCap, kDropFileName)) return 5;
+  if (!ops->copyFile(ctx, source, drop)) return 5;
+
+  // Once the file is in place the send counts as done, whatever the host says.
+  host = ops->findHost(ctx);
+  if (host) ops->sendInsert(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply);
+  return 0;
+}

@@ -1,0 +1,36 @@
+// The order of checks and hand-over steps when sending an MP3 to the host,
+// over a table of platform operations so that it runs without Windows.
+#pragma once
+#include <stddef.h>
+
+enum {
+  kInsertMessage = 1061,  // WM_USER + 37, understood by the host window
+  kProbeWParam = 1,
+  kProbeLParam = 0,
+  kNotifyLParam = 5,
+  kHostOptionMask = 6,    // only the autoplay and loop bits reach the host
+  kDropPathCap = 256,     // the drop path and its NUL
+};
+
+// The drop file's name inside the data folder.
+extern const wchar_t kDropFileName[];
+
+struct HostLinkOps {
+  void* ctx;
+  // The host's window, looked up afresh; null when there is none.
+  void* (*findHost)(void* ctx);
+  // Sends the insert message and waits for the reply. Returns 1 and sets
+  // *reply when the host answered, 0 when it did not (gone, hung, too slow).
+  int (*sendInsert)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
+  // 1 when a file or folder exists at path.
+  int (*pathExists)(void* ctx, const wchar_t* path);
+  // Fills out with the data folder, trailing backslash kept; 0 when it cannot be had or does not fit.
+  int (*dataFolder)(void* ctx, wchar_t* out, size_t cap);
+  // Copies from over to, replacing it; 1 on success.
+  int (*copyFile)(void* ctx, const wchar_t* from, const wchar_t* to);
+};
+
+// Runs the send: 0 done; 3 no host window; 4 host gone at the second look-up
+// or not editing (or not answering); 5 source missing, data folder missing,
+// drop path too long or copy failed. Nothing done before a failure is undone.
+int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags);

@@ -1,0 +1,69 @@
+#include "ui/choose_file.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+#include <wchar.h>
+
+#include "app/app_state.h"
+#include "app/data_folder.h"
+#include "app/path_text.h"
+
+namespace {
+
+// What the open-file dialog is told its buffers hold.
+enum { kDialogCap = 256 };
+
+const wchar_t kUntitled[] = L"無題";
+
+// Splits path into the folder the dialog opens in and the name it proposes.
+// A proposal that would not fit the dialog's buffer is dropped, so the dialog
+// opens in the folder with an empty name instead of failing.
+void SplitProposal(wchar_t* path, wchar_t* folder, wchar_t* title) {
+  CopyBounded(folder, kDialogCap, path);
+  wchar_t* cut = wcsrchr(folder, L'\\');
+  if (cut) {
+    CopyBounded(title, kDialogCap, cut + 1);
+    // "C:" alone would mean the drive's current folder, not its root.
+    if (cut > folder && cut[-1] == L':') ++cut;
+    *cut = L'\0';
+  }
+  if (wcslen(path) >= kDialogCap) path[0] = L'\0';
+}
+
+}  // namespace
+
+int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
+  wchar_t folder[kDialogCap] = L"";
+  wchar_t title[kDialogCap] = L"";
+
+  if (path[0] == L'\0') {
+    if (SHGetSpecialFolderPathW(owner, path, CSIDL_MYMUSIC, FALSE)) {
+      AppendBounded(path, kChoosePathCap, L"\\");
+      AppendBounded(path, kChoosePathCap, kUntitled);
+    } else {
+      path[0] = L'\0';
+    }
+  } else {
+    // Without a folder part there is nowhere sensible to open the dialog.
+    wchar_t* last = wcsrchr(path, L'\\');
+    if (!last) return 0;
+    if (last[1] == L'\0') AppendBounded(path, kChoosePathCap, kUntitled);
+  }
+  SplitProposal(path, folder, title);
+
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.hInstance = AppInstance();
+  ofn.lpstrFilter = L"MP3ファイル\0*.mp3\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = kDialogCap;
+  ofn.lpstrFileTitle = title;
+  ofn.nMaxFileTitle = kDialogCap;
+  ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
+  ofn.lpstrTitle = L"Kobbleに挿入するMP3ファイルを選択する";
+  ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (!GetOpenFileNameW(&ofn)) return 0;
+  return PathExists(path);
+}

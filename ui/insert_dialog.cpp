@@ -1,0 +1,98 @@
+#include "ui/insert_dialog.h"
+
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/settings_value.h"
+#include "host/send_to_host.h"
+#include "ui/about_box.h"
+#include "ui/choose_file.h"
+#include "ui/resource.h"
+#include "ui/warning.h"
+#include "window/drag_mover.h"
+#include "window/place_near_cursor.h"
+
+namespace {
+
+// The path field holds at most this many characters and the NUL.
+enum { kPathFieldCap = 256 };
+
+void OnInitDialog(HWND dialog) {
+  PlaceNearCursor(dialog);
+  HANDLE icon = LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDI_BROWSE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
+  SendDlgItemMessageW(dialog, IDC_BROWSE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  SendDlgItemMessageW(dialog, IDC_PATH, EM_LIMITTEXT, kPathFieldCap - 1, 0);
+  int flags = AppFlags();
+  CheckDlgButton(dialog, IDC_AUTOPLAY, (flags & kFlagAutoplay) ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_LOOP, (flags & kFlagLoop) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void OnOk(HWND dialog) {
+  // The options are kept before sending, so they persist even when it fails.
+  SetAppFlags(FlagsWithOptions(AppFlags(), IsDlgButtonChecked(dialog, IDC_AUTOPLAY) == BST_CHECKED,
+                               IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED));
+  // A longer text would be cut when read and could name another file; an
+  // empty path makes the send report that the file cannot be created.
+  wchar_t path[kPathFieldCap] = L"";
+  if (GetWindowTextLengthW(GetDlgItem(dialog, IDC_PATH)) < kPathFieldCap) {
+    GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
+  }
+  int result = SendToHost(path, AppFlags());
+  if (result == 0) {
+    EndDialog(dialog, 0);
+  } else {
+    ShowWarning(result, dialog);
+  }
+}
+
+INT_PTR OnBrowse(HWND dialog) {
+  wchar_t path[kChoosePathCap] = L"";
+  GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
+  if (!ChooseMp3File(path, dialog)) return FALSE;
+  SetDlgItemTextW(dialog, IDC_PATH, path);
+  return TRUE;
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+  switch (LOWORD(wParam)) {
+    case IDOK:
+      OnOk(dialog);
+      return FALSE;
+    case IDCANCEL:
+      EndDialog(dialog, -1);
+      return FALSE;
+    case IDC_BROWSE:
+      return OnBrowse(dialog);
+  }
+  return FALSE;
+}
+
+void OnDestroy(HWND dialog) {
+  HANDLE icon = reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, IDC_BROWSE, BM_GETIMAGE, IMAGE_ICON, 0));
+  if (icon) DestroyIcon(static_cast<HICON>(icon));
+}
+
+INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  DragMover::HandleMessage(dialog, message, wParam);
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog(dialog);
+      return FALSE;
+    case WM_COMMAND:
+      return OnCommand(dialog, wParam);
+    case WM_CONTEXTMENU:
+      RunAboutBox(dialog);
+      return FALSE;
+    case WM_DESTROY:
+      OnDestroy(dialog);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+int RunInsertDialog() {
+  INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(IDD_INSERT), nullptr, InsertDialogProc, 0);
+  return result == 0 ? 0 : -1;
+}

@@ -1,0 +1,34 @@
+#include "ui/warning.h"
+
+namespace {
+
+struct Warning {
+  int code;
+  const wchar_t* text;
+};
+
+// Shown through the wide API so that the texts read right whatever the
+// system's code page is.
+const Warning kWarnings[] = {
+    {kWarnNoMemory, L"メモリが足りません."},
+    {kWarnAlreadyRunning, L"二重起動です."},
+    {kWarnHostNotRunning, L"『Kobble』が起動していません．"},
+    {kWarnHostNotEditing, L"『Kobble』の編集中ではありません．"},
+    {kWarnCannotCreateFile, L"『Kobble』のファイルが作成できません．"},
+};
+
+}  // namespace
+
+const wchar_t* WarningText(int code) {
+  for (const Warning& w : kWarnings) {
+    if (w.code == code) return w.text;
+  }
+  return nullptr;
+}
+
+void ShowWarning(int code, HWND owner) {
+  const wchar_t* text = WarningText(code);
+  if (!text) return;
+  MessageBeep(0);
+  MessageBoxW(owner, text, L"Sorvel", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+}
