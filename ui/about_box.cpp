@@ -1,3 +1,29 @@
+// The about box: names the program and its version; moved by its caption.
 #include "ui/about_box.h"
 
-INT_PTR RunAboutBox(HWND) { return -1; }
+#include "app/app_state.h"
+#include "ui/resource.h"
+#include "window/place_near_cursor.h"
+
+static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        PlaceNearCursor(dialog);
+        return FALSE;
+    case WM_COMMAND:
+        // "閉じる", Escape and the close box all arrive as IDCANCEL; Enter (IDOK) is ignored.
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, -1);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR RunAboutBox(HWND owner)
+{
+    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
+}
