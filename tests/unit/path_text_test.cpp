@@ -1,0 +1,37 @@
+#include "app/path_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(PathText, AppendsOnlyWhatFitsWhole) {
+  struct Row {
+    const wchar_t* start;
+    const wchar_t* tail;
+    size_t cap;
+    int expected;
+    const wchar_t* after;
+  };
+  // text, appended, capacity with NUL, result, text afterwards
+  const Row rows[] = {
+      {L"C:\\a", L"\\Kx\\", 9, 1, L"C:\\a\\Kx\\"},
+      {L"C:\\a", L"\\Kx\\", 8, 0, L"C:\\a"},
+      {L"", L"", 1, 1, L""},
+      {L"abc", L"", 4, 1, L"abc"},
+      {L"abc", L"d", 4, 0, L"abc"},
+  };
+  for (const Row& row : rows) {
+    wchar_t buf[16] = L"";
+    std::wstring(row.start).copy(buf, 15);
+    EXPECT_EQ(row.expected, AppendBounded(buf, row.cap, row.tail)) << "cap " << row.cap;
+    EXPECT_EQ(std::wstring(row.after), std::wstring(buf)) << "cap " << row.cap;
+  }
+}
+
+TEST(PathText, CopyThatDoesNotFitLeavesEmptyText) {
+  wchar_t buf[4] = L"old";
+  EXPECT_EQ(0, CopyBounded(buf, 4, L"long"));
+  EXPECT_EQ(std::wstring(L""), std::wstring(buf));
+  EXPECT_EQ(1, CopyBounded(buf, 4, L"abc"));
+  EXPECT_EQ(std::wstring(L"abc"), std::wstring(buf));
+}

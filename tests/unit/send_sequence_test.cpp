@@ -1,0 +1,153 @@
+#include "host/send_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include "app/settings_value.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A scripted host and file system that records every call in order.
+struct Fake {
+  std::vector<int> hostAtLookup;  // 1 = window there, per look-up; missing entries = there
+  int probeAnswered = 1;
+  long long probeReply = 1;
+  int sourceExists = 1;
+  int dataFolderOk = 1;
+  std::wstring dataFolder = L"C:\\Users\\u\\AppData\\Roaming\\Kx\\";
+  int folderExists = 1;
+  int copyOk = 1;
+  long long notifyReply = 1;
+
+  size_t lookups = 0;
+  std::string trace;
+  std::wstring copiedTo;
+};
+
+Fake* Of(void* ctx) { return static_cast<Fake*>(ctx); }
+
+void* FindHost(void* ctx) {
+  Fake* f = Of(ctx);
+  size_t i = f->lookups++;
+  f->trace += "find ";
+  int there = i < f->hostAtLookup.size() ? f->hostAtLookup[i] : 1;
+  return there ? reinterpret_cast<void*>(0x1234) : nullptr;
+}
+
+int SendInsert(void* ctx, void* host, unsigned wParam, long lParam, long long* reply) {
+  Fake* f = Of(ctx);
+  EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
+  f->trace += "send(" + std::to_string(wParam) + "," + std::to_string(lParam) + ") ";
+  if (lParam == kProbeLParam) {
+    if (!f->probeAnswered) return 0;
+    *reply = f->probeReply;
+  } else {
+    *reply = f->notifyReply;
+  }
+  return 1;
+}
+
+int PathExists(void* ctx, const wchar_t* path) {
+  Fake* f = Of(ctx);
+  if (f->dataFolder == path) {
+    f->trace += "folder? ";
+    return f->folderExists;
+  }
+  f->trace += "source? ";
+  return f->sourceExists;
+}
+
+int DataFolder(void* ctx, wchar_t* out, size_t cap) {
+  Fake* f = Of(ctx);
+  f->trace += "appdata ";
+  if (!f->dataFolderOk || f->dataFolder.size() >= cap) return 0;
+  std::wstring(f->dataFolder).copy(out, f->dataFolder.size());
+  out[f->dataFolder.size()] = L'\0';
+  return 1;
+}
+
+int CopyFile(void* ctx, const wchar_t*, const wchar_t* to) {
+  Fake* f = Of(ctx);
+  f->trace += "copy ";
+  f->copiedTo = to;
+  return f->copyOk;
+}
+
+int Send(Fake* f, int flags) {
+  HostLinkOps ops = {f, FindHost, SendInsert, PathExists, DataFolder, CopyFile};
+  return RunSendSequence(&ops, L"D:\\music\\a.mp3", flags);
+}
+
+const char kFullRoad[] = "find find send(1,0) source? appdata folder? copy find send(2,5) ";
+
+}  // namespace
+
+TEST(SendSequence, EachFailureStopsAtItsStepWithItsCode) {
+  struct Row {
+    const char* name;
+    void (*setup)(Fake*);
+    int expected;
+    const char* trace;
+  };
+  // name, what differs from a host that is running and editing, result, calls made
+  const Row rows[] = {
+      {"all well", [](Fake*) {}, 0, kFullRoad},
+      {"no host window", [](Fake* f) { f->hostAtLookup = {0}; }, 3, "find "},
+      {"host gone at second look-up", [](Fake* f) { f->hostAtLookup = {1, 0}; }, 4, "find find "},
+      {"probe replies zero", [](Fake* f) { f->probeReply = 0; }, 4, "find find send(1,0) "},
+      {"probe not answered in time", [](Fake* f) { f->probeAnswered = 0; }, 4, "find find send(1,0) "},
+      {"source missing", [](Fake* f) { f->sourceExists = 0; }, 5, "find find send(1,0) source? "},
+      {"appdata unavailable", [](Fake* f) { f->dataFolderOk = 0; }, 5, "find find send(1,0) source? appdata "},
+      {"data folder missing", [](Fake* f) { f->folderExists = 0; }, 5,
+       "find find send(1,0) source? appdata folder? "},
+      {"copy fails", [](Fake* f) { f->copyOk = 0; }, 5, "find find send(1,0) source? appdata folder? copy "},
+      {"host gone before notification", [](Fake* f) { f->hostAtLookup = {1, 1, 0}; }, 0,
+       "find find send(1,0) source? appdata folder? copy find "},
+      {"notification replies zero", [](Fake* f) { f->notifyReply = 0; }, 0, kFullRoad},
+  };
+  for (const Row& row : rows) {
+    Fake f;
+    row.setup(&f);
+    EXPECT_EQ(row.expected, Send(&f, kFlagListEntryMade | kFlagAutoplay)) << row.name;
+    EXPECT_EQ(std::string(row.trace), f.trace) << row.name;
+  }
+}
+
+TEST(SendSequence, OnlyTheOptionBitsReachTheHost) {
+  struct Row {
+    int flags;
+    const char* notification;
+  };
+  // flags word, notification sent
+  const Row rows[] = {
+      {0, "send(0,5) "},  {1, "send(0,5) "},  {2, "send(2,5) "},       {4, "send(4,5) "},
+      {6, "send(6,5) "},  {7, "send(6,5) "},  {-1, "send(6,5) "},      {0x7FFFFFF9, "send(0,5) "},
+  };
+  for (const Row& row : rows) {
+    Fake f;
+    EXPECT_EQ(0, Send(&f, row.flags)) << "flags " << row.flags;
+    std::string tail = f.trace.substr(f.trace.rfind("send("));
+    EXPECT_EQ(std::string(row.notification), tail) << "flags " << row.flags;
+  }
+}
+
+TEST(SendSequence, DropFileLandsInTheDataFolderOnlyWhenItsPathFits) {
+  struct Row {
+    size_t folderChars;  // length of the data folder, trailing backslash included
+    int expected;
+  };
+  // data folder length, result (the drop path and its NUL must fit in 256)
+  const Row rows[] = {{30, 0}, {244, 0}, {245, 5}, {255, 5}};
+  for (const Row& row : rows) {
+    Fake f;
+    f.dataFolder = std::wstring(row.folderChars - 1, L'x') + L"\\";
+    EXPECT_EQ(row.expected, Send(&f, 0)) << "folder of " << row.folderChars;
+    if (row.expected == 0) {
+      EXPECT_EQ(f.dataFolder + L"$kobble.mp3", f.copiedTo) << "folder of " << row.folderChars;
+    } else {
+      EXPECT_EQ(std::string::npos, f.trace.find("copy")) << "folder of " << row.folderChars;
+    }
+  }
+}
