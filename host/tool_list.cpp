@@ -1,1 +1,143 @@
-// placeholder until the unit lands
+#include "host/tool_list.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// "36" TAB "Sorvel" TAB "Sorvel(MP3挿入)" TAB and the opening quote; the two
+// Japanese characters are written as their code page 932 bytes so the line
+// does not depend on the compiler's source or execution character set.
+const char kLineHead[] = "36\tSorvel\tSorvel(MP3\x91\x7d\x93\xfc)\t\"";
+const char kLineTail[] = "\"\r\n";
+const char kCrLf[] = "\r\n";
+
+enum { kOwnToolId = 36 };
+
+// Grows buf to hold n more bytes and copies them in; 0 when it cannot.
+int Put(ToolListBuffer* buf, const char* bytes, size_t n) {
+  if (n == 0) return 1;
+  if (n > SIZE_MAX - buf->size) return 0;
+  size_t need = buf->size + n;
+  if (buf->limit != 0 && need > buf->limit) return 0;
+  if (need > buf->capacity) {
+    size_t cap = buf->capacity != 0 ? buf->capacity : 256;
+    while (cap < need) cap = cap > SIZE_MAX / 2 ? need : cap * 2;
+    if (buf->limit != 0 && cap > buf->limit) cap = buf->limit;
+    char* grown = static_cast<char*>(realloc(buf->data, cap));
+    if (grown == nullptr) return 0;
+    buf->data = grown;
+    buf->capacity = cap;
+  }
+  memcpy(buf->data + buf->size, bytes, n);
+  buf->size = need;
+  return 1;
+}
+
+// Offset of the first CR LF at or after from, or size when none follows.
+size_t LineEnd(const char* text, size_t from, size_t size) {
+  for (size_t i = from; i + 1 < size; ++i) {
+    if (text[i] == '\r' && text[i + 1] == '\n') return i;
+  }
+  return size;
+}
+
+// Reads the id field [p, end) the way atoi reads text: leading white space, an
+// optional sign, digits up to the first other byte. The field ends at its TAB,
+// not at a NUL, so it is read with bounds. Huge numbers saturate instead of
+// wrapping, so no digit string other than 36 itself can come out as 36.
+int FieldIsOwnId(const char* p, const char* end) {
+  while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
+  int negative = 0;
+  if (p < end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
+  long value = 0;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+    value = value < 100000 ? value * 10 + (*p - '0') : 1000000;
+  }
+  return !negative && value == kOwnToolId;
+}
+
+int Fail(ToolListBuffer* out, int outcome) {
+  FreeToolListBuffer(out);
+  return outcome;
+}
+
+}  // namespace
+
+size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]) {
+  const void* nul = memchr(programPath, '\0', kToolListPathCap);
+  if (nul == nullptr) return 0;
+  size_t pathSize = static_cast<size_t>(static_cast<const char*>(nul) - programPath);
+  if (pathSize == 0) return 0;
+  // Code page 932 trail bytes are 0x40 and above, so a byte test cannot
+  // mistake half of a double-byte character for a quote or a line end.
+  for (size_t i = 0; i < pathSize; ++i) {
+    unsigned char c = static_cast<unsigned char>(programPath[i]);
+    if (c < 0x20 || c == '"') return 0;
+  }
+  size_t head = sizeof kLineHead - 1;
+  size_t tail = sizeof kLineTail - 1;
+  memcpy(line, kLineHead, head);
+  memcpy(line + head, programPath, pathSize);
+  memcpy(line + head + pathSize, kLineTail, tail);
+  return head + pathSize + tail;
+}
+
+int RewriteToolList(const char* old, size_t oldSize, const char* line,
+                    size_t lineSize, ToolListBuffer* out) {
+  out->size = 0;
+  // Behind a NUL a text-based reader of the list sees nothing; such a list is
+  // not ours to judge, and rewriting it could lose what follows the NUL.
+  if (oldSize != 0 && memchr(old, '\0', oldSize) != nullptr) {
+    return Fail(out, kToolListOutsideFormat);
+  }
+
+  size_t start = 0;
+  size_t end = 0;
+  int found = 0;
+  while (start < oldSize) {
+    end = LineEnd(old, start, oldSize);
+    // The TAB is looked for through the rest of the list, not just this line,
+    // so a TAB further down tells a stray line apart from the list's tail.
+    const void* tab = memchr(old + start, '\t', oldSize - start);
+    if (tab == nullptr) break;
+    const char* tabAt = static_cast<const char*>(tab);
+    if (tabAt > old + end) return Fail(out, kToolListGap);
+    if (FieldIsOwnId(old + start, tabAt)) {
+      found = 1;
+      break;
+    }
+    start = end + 2;
+  }
+
+  if (found) {
+    // A lone CR or LF means the "line" may really be several entries written
+    // with another line end; replacing it would drop other tools.
+    if (memchr(old + start, '\r', end - start) != nullptr ||
+        memchr(old + start, '\n', end - start) != nullptr) {
+      return Fail(out, kToolListOutsideFormat);
+    }
+    size_t after = end < oldSize ? end + 2 : oldSize;
+    if (!Put(out, old, start) || !Put(out, line, lineSize) ||
+        !Put(out, old + after, oldSize - after)) {
+      return Fail(out, kToolListNoMemory);
+    }
+    return kToolListReplaced;
+  }
+
+  int endsInCrLf = oldSize >= 2 && old[oldSize - 2] == '\r' && old[oldSize - 1] == '\n';
+  if (!Put(out, old, oldSize) ||
+      (oldSize != 0 && !endsInCrLf && !Put(out, kCrLf, 2)) ||
+      !Put(out, line, lineSize)) {
+    return Fail(out, kToolListNoMemory);
+  }
+  return kToolListAppended;
+}
+
+void FreeToolListBuffer(ToolListBuffer* buf) {
+  free(buf->data);
+  buf->data = nullptr;
+  buf->size = 0;
+  buf->capacity = 0;
+}

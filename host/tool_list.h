@@ -1,0 +1,43 @@
+// The host's tool list as bytes: Sorvel's own line and the rewrite that puts it
+// in the list. No file access here; the caller reads and writes the list.
+#pragma once
+#include <stddef.h>
+
+enum {
+  kToolListPathCap = 256,  // program path in code page 932, NUL included
+  kToolListLineCap = 320,  // own line: fixed fields, quoted path, CR LF
+};
+
+// What the rewrite found; only the first two give content to write.
+enum {
+  kToolListReplaced = 1,    // the first line with id 36 now holds the own line
+  kToolListAppended = 2,    // own line added at the end (alone for an empty list)
+  kToolListGap = 3,         // a line without TAB before a later line with one
+  kToolListOutsideFormat = 4,  // a NUL byte, or a lone CR or LF in the line to replace
+  kToolListNoMemory = 5,    // the new content could not be built whole
+};
+
+// Growing byte buffer for the new content. Zero it before first use; limit,
+// when not 0, is the most bytes it may hold (a stand-in for scarce memory).
+struct ToolListBuffer {
+  char* data;
+  size_t size;
+  size_t capacity;
+  size_t limit;
+};
+
+// Writes Sorvel's own line for programPath (NUL-terminated, code page 932):
+// 36 TAB Sorvel TAB display name TAB quoted path CR LF, no NUL after it.
+// Returns its length, or 0 when the path is empty, does not fit in
+// kToolListPathCap with its NUL, or holds a double quote or control byte.
+size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]);
+
+// Builds in out the list old (oldSize bytes, any content) with line put in:
+// replacing the first line whose id reads as 36, else added at the end.
+// Returns kToolListReplaced or kToolListAppended with out holding the whole new
+// content; any other outcome leaves out empty (size 0): nothing is to be written.
+int RewriteToolList(const char* old, size_t oldSize, const char* line,
+                    size_t lineSize, ToolListBuffer* out);
+
+// Releases the buffer's memory and leaves it empty, its limit kept.
+void FreeToolListBuffer(ToolListBuffer* buf);
