@@ -1,3 +1,170 @@
 #include "host/tool_list_entry.h"
 
-int WriteToolListEntry(const wchar_t*) { return 0; }
+#include <windows.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <io.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <wchar.h>
+
+#include "app/data_folder.h"
+#include "app/path_text.h"
+#include "host/tool_list.h"
+
+namespace {
+
+enum {
+  kListPathCap = 256,             // list path, NUL included
+  kWideCap = MAX_PATH + 1,        // program paths as the caller may hand them
+  kNarrowCap = 2 * kWideCap,      // room for any of them in code page 932
+};
+const size_t kChunk = 1 << 20;    // bytes per low-level read or write call
+// A list this large cannot be a tool list the host keeps; it is left alone
+// rather than read into memory twice over.
+const long long kMostListBytes = 1LL << 28;
+
+const wchar_t kListName[] = L"$exec-list.txt";
+
+// Converts wide to code page 932 only when every character has an exact form
+// there: no best-fit look-alike, no default character, and the bytes read back
+// as the same text. Returns the byte count with the NUL, or 0.
+int ExactCodePage932(const wchar_t* wide, char out[kNarrowCap]) {
+  BOOL usedDefault = FALSE;
+  int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, -1, out, kNarrowCap, nullptr,
+                              &usedDefault);
+  if (n <= 0 || usedDefault) return 0;
+  wchar_t back[kNarrowCap];
+  if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, out, -1, back, kNarrowCap) <= 0) return 0;
+  return wcscmp(back, wide) == 0 ? n : 0;
+}
+
+// The program path as the host can read it: its code page 932 form, or that
+// of its 8.3 form when some character has none. Returns 1 with path filled;
+// 0 when neither form exists or the path does not fit in kToolListPathCap.
+int ProgramPathForList(const wchar_t* programPath, char path[kToolListPathCap]) {
+  wchar_t wide[kWideCap];
+  if (!CopyBounded(wide, kWideCap, programPath) || wide[0] == L'\0') return 0;
+  char narrow[kNarrowCap];
+  int n = ExactCodePage932(wide, narrow);
+  if (n == 0) {
+    wchar_t shortPath[kWideCap];
+    DWORD got = GetShortPathNameW(wide, shortPath, kWideCap);
+    if (got == 0 || got >= static_cast<DWORD>(kWideCap)) return 0;
+    n = ExactCodePage932(shortPath, narrow);
+    if (n == 0) return 0;
+  }
+  // A cut path would send the host to some other program: no entry instead.
+  if (n > kToolListPathCap) return 0;
+  memcpy(path, narrow, static_cast<size_t>(n));
+  return 1;
+}
+
+// Reads the whole list into *content (free it). Returns 1 with the bytes, or
+// with none when there is no list; 0 when a list exists but cannot be read
+// whole (locked, unreadable, cut short, growing, too large, no memory).
+int ReadList(const wchar_t* path, char** content, size_t* size) {
+  *content = nullptr;
+  *size = 0;
+  int fd = _wopen(path, _O_RDONLY | _O_BINARY);
+  if (fd < 0) return errno == ENOENT;
+  long long end = _lseeki64(fd, 0, SEEK_END);
+  if (end < 0 || end > kMostListBytes || _lseeki64(fd, 0, SEEK_SET) != 0) {
+    _close(fd);
+    return 0;
+  }
+  size_t want = static_cast<size_t>(end);
+  char* bytes = want != 0 ? static_cast<char*>(malloc(want)) : nullptr;
+  if (want != 0 && bytes == nullptr) {
+    _close(fd);
+    return 0;
+  }
+  size_t got = 0;
+  while (got < want) {
+    size_t left = want - got;
+    int r = _read(fd, bytes + got, static_cast<unsigned>(left < kChunk ? left : kChunk));
+    if (r <= 0) break;
+    got += static_cast<size_t>(r);
+  }
+  // A byte beyond the size seen means the host is writing the list right now;
+  // a rewrite from this copy would drop what it added.
+  char extra;
+  int more = got == want ? _read(fd, &extra, 1) : -1;
+  _close(fd);
+  if (got != want || more != 0) {
+    free(bytes);
+    return 0;
+  }
+  *content = bytes;
+  *size = want;
+  return 1;
+}
+
+// "<list>.<process id>.tmp" beside the list. Returns 0 when it does not fit.
+int TempPathFor(const wchar_t* list, wchar_t out[MAX_PATH]) {
+  wchar_t digits[16];
+  int n = 0;
+  DWORD pid = GetCurrentProcessId();
+  do {
+    digits[n++] = static_cast<wchar_t>(L'0' + pid % 10);
+    pid /= 10;
+  } while (pid != 0);
+  wchar_t suffix[24];
+  int k = 0;
+  suffix[k++] = L'.';
+  while (n > 0) suffix[k++] = digits[--n];
+  wcscpy(suffix + k, L".tmp");
+  return CopyBounded(out, MAX_PATH, list) && AppendBounded(out, MAX_PATH, suffix);
+}
+
+// Puts data in place of the list, whole or not at all: it goes to a temporary
+// file that is flushed and then moved over the list, so neither a failed write
+// nor a crash can leave the host a cut list. On failure the list stays as it was.
+void WriteList(const wchar_t* list, const char* data, size_t size) {
+  wchar_t temp[MAX_PATH];
+  if (!TempPathFor(list, temp)) return;
+  int fd = _wopen(temp, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return;
+  size_t put = 0;
+  while (put < size) {
+    size_t left = size - put;
+    int w = _write(fd, data + put, static_cast<unsigned>(left < kChunk ? left : kChunk));
+    if (w <= 0) break;
+    put += static_cast<size_t>(w);
+  }
+  int whole = put == size && _commit(fd) == 0;
+  if (_close(fd) != 0) whole = 0;
+  if (!whole || !MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    _wunlink(temp);
+  }
+}
+
+}  // namespace
+
+int WriteToolListEntry(const wchar_t* programPath) {
+  if (programPath == nullptr) return 0;
+  wchar_t folder[kDataFolderCap];
+  if (!GetDataFolder(folder) || !PathExists(folder)) return 0;
+  wchar_t list[kListPathCap];
+  if (!CopyBounded(list, kListPathCap, folder) || !AppendBounded(list, kListPathCap, kListName)) {
+    return 0;
+  }
+
+  char path[kToolListPathCap];
+  char line[kToolListLineCap];
+  size_t lineSize = ProgramPathForList(programPath, path) ? FormatToolListLine(path, line) : 0;
+  if (lineSize == 0) return 0;
+
+  char* old = nullptr;
+  size_t oldSize = 0;
+  if (!ReadList(list, &old, &oldSize)) return 0;
+  ToolListBuffer fresh = {};
+  int outcome = RewriteToolList(old, oldSize, line, lineSize, &fresh);
+  free(old);
+  if (outcome != kToolListReplaced && outcome != kToolListAppended) return 0;
+  WriteList(list, fresh.data, fresh.size);
+  FreeToolListBuffer(&fresh);
+  return 1;
+}
