@@ -1,1 +1,132 @@
-// placeholder until the unit lands
+#include "window/drag.h"
+
+namespace DragMover {
+
+namespace {
+
+// Coordinates are worked out wide and narrowed back, so that absurd rectangles
+// give a defined position instead of an overflow.
+int32_t Narrow(long long value) {
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+int WithinSlop(Point point, Point press) {
+  long long dx = static_cast<long long>(point.x) - press.x;
+  long long dy = static_cast<long long>(point.y) - press.y;
+  const long long slop = kSlop;
+  return -slop <= dx && dx <= slop && -slop <= dy && dy <= slop;
+}
+
+int CursorInWindow(const Platform* platform, void* window) {
+  Point cursor = platform->cursorPos(window);
+  return PointInRect(cursor, platform->windowRect(window));
+}
+
+// Shared by the timer and by a move that leaves the slop with the button held.
+void HoldExpired(Record* record, const Platform* platform, void* window) {
+  // Whatever follows, this hold is over: the timer fires at most once.
+  if (record->holdTimerId != 0) platform->killTimer(window, record->holdTimerId);
+  record->holdTimerId = 0;
+  if (!platform->leftButtonHeld(window)) return;
+  if (record->dragging) return;
+  record->windowRect = platform->windowRect(window);
+  record->lastCursor = platform->cursorPos(window);
+  if (!PointInRect(record->lastCursor, record->windowRect)) return;
+  // The window stays put here: travel counts from this cursor position on, so
+  // the pixels moved before the drag started are never applied.
+  record->dragging = 1;
+  platform->showDragCursor(window);
+  platform->setCapture(window);
+}
+
+void MoveStep(Record* record, const Platform* platform, void* window, Point cursor) {
+  // The button state is read now rather than taken from the message, so a
+  // button-up that went to another window still ends the drag here.
+  if (!platform->leftButtonHeld(window)) {
+    record->dragging = 0;
+    platform->releaseCapture(window);
+    return;
+  }
+  platform->showDragCursor(window);
+  Point previous = record->lastCursor;
+  record->lastCursor = cursor;
+  long long dx = static_cast<long long>(cursor.x) - previous.x;
+  long long dy = static_cast<long long>(cursor.y) - previous.y;
+  if (dx == 0 && dy == 0) return;
+  // No clamping to a monitor: the user may park the window partly off screen.
+  platform->moveWindow(window, Narrow(record->windowRect.left + dx), Narrow(record->windowRect.top + dy));
+  record->windowRect = platform->windowRect(window);
+}
+
+void ButtonDown(Record* record, const Platform* platform, void* window) {
+  record->pressPoint = platform->cursorPos(window);
+  if (record->holdTimerId != 0) {
+    // A second press inside the hold time (a double click, or release and
+    // press again) cancels the hold rather than starting a new one.
+    platform->killTimer(window, record->holdTimerId);
+    record->holdTimerId = 0;
+    return;
+  }
+  if (CursorInWindow(platform, window)) {
+    // A failed start stores 0, so that press leaves no hold pending.
+    record->holdTimerId = platform->setTimer(window, kHoldTimerId, kHoldTimeMs);
+  }
+}
+
+void MouseMove(Record* record, const Platform* platform, void* window) {
+  Point cursor = platform->cursorPos(window);
+  if (record->dragging) {
+    MoveStep(record, platform, window, cursor);
+    return;
+  }
+  if (record->holdTimerId != 0) {
+    if (WithinSlop(cursor, record->pressPoint)) {
+      platform->showHoverCursor(window);
+      return;
+    }
+    if (platform->leftButtonHeld(window)) {
+      HoldExpired(record, platform, window);
+      return;
+    }
+  }
+  platform->showHoverCursor(window);
+}
+
+}  // namespace
+
+void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId) {
+  switch (message) {
+    case kLeftButtonDown:
+      ButtonDown(record, platform, window);
+      break;
+    case kTimer:
+      // Id 0 never names a hold: with none pending, a stray timer of id 0
+      // must not start a drag.
+      if (record->holdTimerId != 0 && timerId == record->holdTimerId) HoldExpired(record, platform, window);
+      break;
+    case kMouseMove:
+      MouseMove(record, platform, window);
+      break;
+    case kLeftButtonUp:
+      // A pending hold is left alone; its expiry finds the button up.
+      if (record->dragging) {
+        record->dragging = 0;
+        platform->releaseCapture(window);
+      }
+      break;
+    case kDestroy:
+      if (record->holdTimerId != 0) platform->killTimer(window, record->holdTimerId);
+      if (record->dragging) platform->releaseCapture(window);
+      break;
+    case kOther:
+      break;
+  }
+}
+
+int PointInRect(Point point, Rect rect) {
+  return rect.left <= point.x && point.x <= rect.right && rect.top <= point.y && point.y <= rect.bottom;
+}
+
+}  // namespace DragMover

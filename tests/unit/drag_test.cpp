@@ -1,0 +1,359 @@
+// The press-and-hold drag: transitions one message at a time, then sequences.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "window/drag.h"
+
+namespace {
+
+using DragMover::Point;
+using DragMover::Rect;
+using DragMover::Record;
+
+enum Shown { kNoCursor, kDragCursor, kHoverCursor };
+
+// The window and the mouse as the platform calls see them, and what was done.
+struct Desk {
+  Point cursor;
+  Rect window;
+  int buttonHeld;
+  uint32_t timerResult;  // what the timer start returns
+  // Effects.
+  std::vector<uint32_t> timersSet;
+  std::vector<uint32_t> timerDelays;
+  std::vector<uint32_t> timersKilled;
+  int captures;
+  int releases;
+  Shown shown;
+  int moves;
+};
+
+Desk& D(void* window) { return *static_cast<Desk*>(window); }
+
+Point CursorPos(void* w) { return D(w).cursor; }
+Rect WindowRect(void* w) { return D(w).window; }
+int LeftButtonHeld(void* w) { return D(w).buttonHeld; }
+uint32_t SetTimer(void* w, uint32_t id, uint32_t ms) {
+  D(w).timersSet.push_back(id);
+  D(w).timerDelays.push_back(ms);
+  return D(w).timerResult;
+}
+void KillTimer(void* w, uint32_t id) { D(w).timersKilled.push_back(id); }
+void ShowDrag(void* w) { D(w).shown = kDragCursor; }
+void ShowHover(void* w) { D(w).shown = kHoverCursor; }
+void SetCapture(void* w) { ++D(w).captures; }
+void ReleaseCapture(void* w) { ++D(w).releases; }
+void MoveWindow(void* w, int32_t left, int32_t top) {
+  Desk& d = D(w);
+  ++d.moves;
+  d.window.right += left - d.window.left;
+  d.window.bottom += top - d.window.top;
+  d.window.left = left;
+  d.window.top = top;
+}
+
+const DragMover::Platform kFake = {CursorPos, WindowRect, LeftButtonHeld, SetTimer,       KillTimer,
+                                   ShowDrag,  ShowHover,  SetCapture,     ReleaseCapture, MoveWindow};
+
+// A 300 x 200 window at (100, 100); presses land at (200, 150).
+const Rect kWindow = {100, 100, 400, 300};
+const Point kPress = {200, 150};
+
+Desk NewDesk(Point cursor, int held) {
+  Desk d = {};
+  d.cursor = cursor;
+  d.window = kWindow;
+  d.buttonHeld = held;
+  d.timerResult = DragMover::kHoldTimerId;
+  return d;
+}
+
+enum From { kIdle, kHold, kDragging, kDraggingWithHold };
+
+Record Start(From from) {
+  Record r = {};
+  r.pressPoint = kPress;
+  if (from == kHold || from == kDraggingWithHold) r.holdTimerId = DragMover::kHoldTimerId;
+  if (from == kDragging || from == kDraggingWithHold) {
+    r.dragging = 1;
+    r.lastCursor = kPress;
+    r.windowRect = kWindow;
+  }
+  return r;
+}
+
+std::string Ids(const std::vector<uint32_t>& ids) {
+  std::string text;
+  for (uint32_t id : ids) text += std::to_string(id) + " ";
+  return text.empty() ? "none" : text;
+}
+
+struct TransitionCase {
+  const char* name;
+  From from;
+  DragMover::Message message;
+  Point cursor;
+  int held;
+  uint64_t timerId;     // for the timer message
+  uint32_t timerResult; // what starting a timer returns
+  // Expected.
+  int dragging;
+  uint32_t holdTimerId;
+  Point pressPoint;
+  int timerStarted;
+  int timerKilled;
+  int captured;
+  int released;
+  Shown shown;
+  Point windowAt;       // top-left afterwards
+};
+
+using DragMover::kDestroy;
+using DragMover::kLeftButtonDown;
+using DragMover::kLeftButtonUp;
+using DragMover::kMouseMove;
+using DragMover::kOther;
+using DragMover::kTimer;
+const uint32_t T = DragMover::kHoldTimerId;
+
+// clang-format off
+// name                                          from      message          cursor      held wParam timer  | drag hold press       start kill capt rel  cursor        window at
+const TransitionCase kTransitions[] = {
+  {"idle: press inside starts a hold",           kIdle,    kLeftButtonDown, {250, 160}, 1,   0,     T,       0,   T,   {250, 160}, 1,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: press on the right-bottom corner",     kIdle,    kLeftButtonDown, {400, 300}, 1,   0,     T,       0,   T,   {400, 300}, 1,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: press just right of the window",       kIdle,    kLeftButtonDown, {401, 150}, 1,   0,     T,       0,   0,   {401, 150}, 0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: press just below the window",          kIdle,    kLeftButtonDown, {200, 301}, 1,   0,     T,       0,   0,   {200, 301}, 0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: press just left of the window",        kIdle,    kLeftButtonDown, {99, 150},  1,   0,     T,       0,   0,   {99, 150},  0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: press, timer cannot start",            kIdle,    kLeftButtonDown, {250, 160}, 1,   0,     0,       0,   0,   {250, 160}, 1,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: press, timer returns another id",      kIdle,    kLeftButtonDown, {250, 160}, 1,   0,     7,       0,   7,   {250, 160}, 1,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: move shows the hover cursor",          kIdle,    kMouseMove,      {250, 160}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kHoverCursor, {100, 100}},
+  {"idle: button up does nothing",               kIdle,    kLeftButtonUp,   {250, 160}, 0,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: hold timer id, none pending",          kIdle,    kTimer,          {250, 160}, 1,   T,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: timer id 0 starts no drag",            kIdle,    kTimer,          {250, 160}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: destroy does nothing",                 kIdle,    kDestroy,        {250, 160}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: other messages are ignored",           kIdle,    kOther,          {250, 160}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: second press cancels it",              kHold,    kLeftButtonDown, {260, 170}, 1,   0,     T,       0,   0,   {260, 170}, 0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: timer, held, inside: drag",            kHold,    kTimer,          {250, 160}, 1,   T,     T,       1,   0,   kPress,     0,    1,   1,   0,   kDragCursor,  {100, 100}},
+  {"hold: timer, held, on the bottom row",       kHold,    kTimer,          {250, 300}, 1,   T,     T,       1,   0,   kPress,     0,    1,   1,   0,   kDragCursor,  {100, 100}},
+  {"hold: timer, held, one past the bottom",     kHold,    kTimer,          {250, 301}, 1,   T,     T,       0,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: timer, button up",                     kHold,    kTimer,          {250, 160}, 0,   T,     T,       0,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: timer, cursor outside",                kHold,    kTimer,          {450, 160}, 1,   T,     T,       0,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: someone else's timer",                 kHold,    kTimer,          {250, 160}, 1,   T + 1, T,       0,   T,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: timer id with high bits set",          kHold,    kTimer,          {250, 160}, 1,   (1ull << 32) + T, T, 0, T, kPress,  0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: move within slop (+2, -2)",            kHold,    kMouseMove,      {202, 148}, 1,   0,     T,       0,   T,   kPress,     0,    0,   0,   0,   kHoverCursor, {100, 100}},
+  {"hold: move within slop (-2, +2)",            kHold,    kMouseMove,      {198, 152}, 1,   0,     T,       0,   T,   kPress,     0,    0,   0,   0,   kHoverCursor, {100, 100}},
+  {"hold: move 3 right, held: drag",             kHold,    kMouseMove,      {203, 150}, 1,   0,     T,       1,   0,   kPress,     0,    1,   1,   0,   kDragCursor,  {100, 100}},
+  {"hold: move 3 left, held: drag",              kHold,    kMouseMove,      {197, 150}, 1,   0,     T,       1,   0,   kPress,     0,    1,   1,   0,   kDragCursor,  {100, 100}},
+  {"hold: move 3 up, held: drag",                kHold,    kMouseMove,      {200, 147}, 1,   0,     T,       1,   0,   kPress,     0,    1,   1,   0,   kDragCursor,  {100, 100}},
+  {"hold: move 3 down, held: drag",              kHold,    kMouseMove,      {200, 153}, 1,   0,     T,       1,   0,   kPress,     0,    1,   1,   0,   kDragCursor,  {100, 100}},
+  {"hold: move out of window, held",             kHold,    kMouseMove,      {450, 150}, 1,   0,     T,       0,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: move out of slop, button up",          kHold,    kMouseMove,      {230, 150}, 0,   0,     T,       0,   T,   kPress,     0,    0,   0,   0,   kHoverCursor, {100, 100}},
+  {"hold: button up keeps it pending",           kHold,    kLeftButtonUp,   {200, 150}, 0,   0,     T,       0,   T,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: destroy kills the timer",              kHold,    kDestroy,        {200, 150}, 1,   0,     T,       0,   T,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"drag: move, held: window follows",           kDragging, kMouseMove,     {210, 145}, 1,   0,     T,       1,   0,   kPress,     0,    0,   0,   0,   kDragCursor,  {110, 95}},
+  {"drag: move off screen is not pulled back",   kDragging, kMouseMove,     {-300, -400}, 1, 0,     T,       1,   0,   kPress,     0,    0,   0,   0,   kDragCursor,  {-400, -450}},
+  {"drag: move to the same spot moves nothing",  kDragging, kMouseMove,     {200, 150}, 1,   0,     T,       1,   0,   kPress,     0,    0,   0,   0,   kDragCursor,  {100, 100}},
+  {"drag: move with the button up ends it",      kDragging, kMouseMove,     {210, 145}, 0,   0,     T,       0,   0,   kPress,     0,    0,   0,   1,   kNoCursor,    {100, 100}},
+  {"drag: button up ends it",                    kDragging, kLeftButtonUp,  {210, 145}, 0,   0,     T,       0,   0,   kPress,     0,    0,   0,   1,   kNoCursor,    {100, 100}},
+  {"drag: press inside starts a hold",           kDragging, kLeftButtonDown, {250, 160}, 1,  0,     T,       1,   T,   {250, 160}, 1,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"drag: press outside starts none",            kDragging, kLeftButtonDown, {500, 160}, 1,  0,     T,       1,   0,   {500, 160}, 0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"drag: destroy releases the capture",         kDragging, kDestroy,       {210, 145}, 1,   0,     T,       1,   0,   kPress,     0,    0,   0,   1,   kNoCursor,    {100, 100}},
+  {"drag+hold: timer only kills it",             kDraggingWithHold, kTimer, {250, 160}, 1,   T,     T,       1,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"drag+hold: move, held: window follows",      kDraggingWithHold, kMouseMove, {205, 150}, 1, 0,   T,       1,   T,   kPress,     0,    0,   0,   0,   kDragCursor,  {105, 100}},
+  {"drag+hold: destroy kills and releases",      kDraggingWithHold, kDestroy, {205, 150}, 1, 0,     T,       1,   T,   kPress,     0,    1,   0,   1,   kNoCursor,    {100, 100}},
+};
+// clang-format on
+
+TEST(DragMover, TransitionTable) {
+  for (const TransitionCase& c : kTransitions) {
+    Record r = Start(c.from);
+    Desk d = NewDesk(c.cursor, c.held);
+    d.timerResult = c.timerResult;
+    DragMover::Handle(&r, &kFake, &d, c.message, c.timerId);
+    EXPECT_EQ(c.dragging, r.dragging) << c.name << ": dragging";
+    EXPECT_EQ(c.holdTimerId, r.holdTimerId) << c.name << ": holdTimerId";
+    EXPECT_EQ(c.pressPoint.x, r.pressPoint.x) << c.name << ": pressPoint.x";
+    EXPECT_EQ(c.pressPoint.y, r.pressPoint.y) << c.name << ": pressPoint.y";
+    if (c.timerStarted) {
+      EXPECT_EQ("120 ", Ids(d.timersSet)) << c.name << ": timers started";
+      EXPECT_EQ("500 ", Ids(d.timerDelays)) << c.name << ": timer delay";
+    } else {
+      EXPECT_EQ("none", Ids(d.timersSet)) << c.name << ": timers started";
+    }
+    EXPECT_EQ(c.timerKilled ? "120 " : "none", Ids(d.timersKilled)) << c.name << ": timers killed";
+    EXPECT_EQ(c.captured, d.captures) << c.name << ": captures";
+    EXPECT_EQ(c.released, d.releases) << c.name << ": releases";
+    EXPECT_EQ(c.shown, d.shown) << c.name << ": cursor shown";
+    EXPECT_EQ(c.windowAt.x, d.window.left) << c.name << ": window left";
+    EXPECT_EQ(c.windowAt.y, d.window.top) << c.name << ": window top";
+    EXPECT_EQ(c.windowAt.x != kWindow.left || c.windowAt.y != kWindow.top, d.moves) << c.name << ": moves";
+    if (c.dragging && c.from != kDragging && c.from != kDraggingWithHold) {
+      // The drag starts from where window and cursor are now.
+      EXPECT_EQ(c.cursor.x, r.lastCursor.x) << c.name << ": lastCursor.x";
+      EXPECT_EQ(c.cursor.y, r.lastCursor.y) << c.name << ": lastCursor.y";
+      EXPECT_EQ(kWindow.left, r.windowRect.left) << c.name << ": windowRect.left";
+      EXPECT_EQ(kWindow.bottom, r.windowRect.bottom) << c.name << ": windowRect.bottom";
+    }
+    if (c.dragging && d.moves) {
+      // The rectangle is read back after each step, so the next step builds on it.
+      EXPECT_EQ(d.window.left, r.windowRect.left) << c.name << ": windowRect re-read";
+      EXPECT_EQ(d.window.bottom, r.windowRect.bottom) << c.name << ": windowRect re-read";
+      EXPECT_EQ(c.cursor.x, r.lastCursor.x) << c.name << ": lastCursor.x";
+    }
+  }
+}
+
+struct PointCase {
+  const char* name;
+  Point point;
+  int inside;
+};
+
+// name                       point         inside
+const PointCase kPointCases[] = {
+    {"middle",                {250, 200},   1},
+    {"top-left corner",       {100, 100},   1},
+    {"right column",          {400, 200},   1},
+    {"bottom row",            {250, 300},   1},
+    {"bottom-right corner",   {400, 300},   1},
+    {"left of it",            {99, 200},    0},
+    {"above it",              {250, 99},    0},
+    {"right of the column",   {401, 200},   0},
+    {"below the row",         {250, 301},   0},
+};
+
+TEST(DragMover, PointInRectTable) {
+  for (const PointCase& c : kPointCases) {
+    EXPECT_EQ(c.inside, DragMover::PointInRect(c.point, kWindow)) << c.name;
+  }
+}
+
+// Sequences: a desk and a record that live across several messages.
+class DragSequence : public ::testing::Test {
+ protected:
+  Record r = {};
+  Desk d = NewDesk(kPress, 1);
+  void Send(DragMover::Message message, uint64_t timerId = 0) { DragMover::Handle(&r, &kFake, &d, message, timerId); }
+  void MoveTo(int x, int y) {
+    d.cursor = Point{x, y};
+    Send(kMouseMove);
+  }
+  void PressAt(int x, int y) {
+    d.cursor = Point{x, y};
+    d.buttonHeld = 1;
+    Send(kLeftButtonDown);
+  }
+  void Release() {
+    d.buttonHeld = 0;
+    Send(kLeftButtonUp);
+  }
+};
+
+TEST_F(DragSequence, HoldStillThenFollowUntilRelease) {
+  PressAt(200, 150);
+  Send(kTimer, T);
+  EXPECT_EQ(1, r.dragging) << "after 500 ms";
+  EXPECT_EQ(kDragCursor, d.shown) << "after 500 ms";
+  MoveTo(210, 155);
+  EXPECT_EQ(110, d.window.left) << "first move";
+  EXPECT_EQ(105, d.window.top) << "first move";
+  MoveTo(190, 140);
+  EXPECT_EQ(90, d.window.left) << "second move";
+  EXPECT_EQ(90, d.window.top) << "second move";
+  Release();
+  EXPECT_EQ(0, r.dragging) << "after release";
+  EXPECT_EQ(1, d.releases) << "after release";
+  MoveTo(195, 145);
+  EXPECT_EQ(kHoverCursor, d.shown) << "move after release";
+  EXPECT_EQ(90, d.window.left) << "move after release";
+}
+
+TEST_F(DragSequence, TwoByTwoStaysInSlopUntilTheTimer) {
+  PressAt(200, 150);
+  MoveTo(202, 152);
+  EXPECT_EQ(0, r.dragging) << "within slop";
+  EXPECT_EQ(kHoverCursor, d.shown) << "within slop";
+  Send(kTimer, T);
+  EXPECT_EQ(1, r.dragging) << "at 500 ms";
+  EXPECT_EQ(100, d.window.left) << "drag start moves nothing";
+  MoveTo(203, 152);
+  EXPECT_EQ(101, d.window.left) << "travel counts from the drag's start";
+}
+
+TEST_F(DragSequence, ThreePixelsStartTheDragButAreNeverApplied) {
+  PressAt(200, 150);
+  MoveTo(203, 150);
+  EXPECT_EQ(1, r.dragging) << "3 px right";
+  EXPECT_EQ(0, d.moves) << "3 px right";
+  MoveTo(204, 151);
+  EXPECT_EQ(101, d.window.left) << "next move";
+  EXPECT_EQ(101, d.window.top) << "next move";
+  Send(kTimer, T);
+  EXPECT_EQ(1u, d.timersKilled.size()) << "timer killed once, when the drag started";
+  EXPECT_EQ(1, r.dragging) << "stale timer message";
+}
+
+TEST_F(DragSequence, QuickClickDoesNothingAndTheTimerFiresOnce) {
+  PressAt(200, 150);
+  Release();
+  EXPECT_EQ(T, r.holdTimerId) << "release leaves the hold pending";
+  Send(kTimer, T);
+  EXPECT_EQ(0, r.dragging) << "timer after release";
+  EXPECT_EQ(0u, r.holdTimerId) << "timer after release";
+  EXPECT_EQ("120 ", Ids(d.timersKilled)) << "timer after release";
+  d.buttonHeld = 1;
+  Send(kTimer, T);
+  EXPECT_EQ(0, r.dragging) << "a second timer message";
+  EXPECT_EQ("120 ", Ids(d.timersKilled)) << "a second timer message";
+  EXPECT_EQ(0, d.captures);
+}
+
+TEST_F(DragSequence, SecondPressCancelsTheHold) {
+  PressAt(200, 150);
+  Release();
+  PressAt(201, 151);
+  EXPECT_EQ(0u, r.holdTimerId) << "second press";
+  EXPECT_EQ("120 ", Ids(d.timersKilled)) << "second press";
+  EXPECT_EQ("120 ", Ids(d.timersSet)) << "second press starts no timer";
+  Send(kTimer, T);
+  MoveTo(220, 170);
+  EXPECT_EQ(0, r.dragging) << "holding and moving after the cancel";
+  EXPECT_EQ(0, d.captures) << "holding and moving after the cancel";
+  PressAt(220, 170);
+  EXPECT_EQ(T, r.holdTimerId) << "the next press holds again";
+}
+
+TEST_F(DragSequence, RightAndBottomBoundCountAsInsideAtExpiry) {
+  PressAt(399, 299);
+  d.cursor = Point{400, 300};
+  Send(kTimer, T);
+  EXPECT_EQ(1, r.dragging) << "cursor on the right-bottom bound";
+}
+
+TEST_F(DragSequence, FailedTimerStartMeansNoHold) {
+  d.timerResult = 0;
+  PressAt(200, 150);
+  EXPECT_EQ(0u, r.holdTimerId) << "after the press";
+  Send(kTimer, 0);
+  EXPECT_EQ(0, r.dragging) << "timer message with id 0";
+  MoveTo(210, 150);
+  EXPECT_EQ(0, r.dragging) << "moving 10 px with the button held";
+  EXPECT_EQ(kHoverCursor, d.shown);
+  EXPECT_EQ(0, d.captures);
+}
+
+TEST_F(DragSequence, ReleaseOutsideTheDialogEndsTheDrag) {
+  PressAt(200, 150);
+  MoveTo(205, 150);
+  MoveTo(900, 700);
+  EXPECT_EQ(795, d.window.left) << "dragged far";
+  // The button-up went elsewhere; the next move finds the button up.
+  d.buttonHeld = 0;
+  MoveTo(901, 700);
+  EXPECT_EQ(0, r.dragging);
+  EXPECT_EQ(1, d.releases);
+  EXPECT_EQ(795, d.window.left) << "the final move is not applied";
+}
+
+}  // namespace

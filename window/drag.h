@@ -1,0 +1,62 @@
+// The press-and-hold drag of the caption-less insert dialog, as a pure state
+// machine: the record, the message kinds it reacts to, and the platform calls
+// it makes, handed in as a table so the machine runs natively under test.
+#pragma once
+#include <stdint.h>
+
+namespace DragMover {
+
+enum : uint32_t {
+  kHoldTimerId = 120,
+  kHoldTimeMs = 500,
+  kSlop = 2,  // pixels each way from the press point, bounds included
+};
+
+struct Point {
+  int32_t x;
+  int32_t y;
+};
+
+struct Rect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+};
+
+// Idle: holdTimerId 0, dragging 0. Hold pending: holdTimerId set. Dragging:
+// dragging 1 and the window holds the mouse capture.
+struct Record {
+  int32_t dragging;
+  uint32_t holdTimerId;  // what the timer start returned; 0 = no hold pending
+  Point pressPoint;      // cursor at the latest left-button press
+  Point lastCursor;      // cursor at the drag's start and after every move step
+  Rect windowRect;       // window at the drag's start and after every move step
+};
+
+enum Message { kOther, kDestroy, kTimer, kMouseMove, kLeftButtonDown, kLeftButtonUp };
+
+// Every call gets the window the message belongs to.
+struct Platform {
+  Point (*cursorPos)(void* window);        // screen coordinates, read now
+  Rect (*windowRect)(void* window);        // screen coordinates, read now
+  int (*leftButtonHeld)(void* window);     // physical left button, read now
+  uint32_t (*setTimer)(void* window, uint32_t id, uint32_t milliseconds);  // 0 on failure
+  void (*killTimer)(void* window, uint32_t id);
+  void (*showDragCursor)(void* window);
+  void (*showHoverCursor)(void* window);
+  void (*setCapture)(void* window);
+  void (*releaseCapture)(void* window);
+  void (*moveWindow)(void* window, int32_t left, int32_t top);  // keeps size and z-order
+};
+
+// Advances record for one message of window; timerId is the timer message's
+// id and is read for kTimer only. Reports nothing; the caller goes on to
+// handle the message itself.
+void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId);
+
+// 1 when point lies within rect with all four bounds included, so the column
+// at rect.right and the row at rect.bottom count as inside.
+int PointInRect(Point point, Rect rect);
+
+}  // namespace DragMover
