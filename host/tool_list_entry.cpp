@@ -119,10 +119,31 @@ int TempPathFor(const wchar_t* list, wchar_t out[MAX_PATH]) {
   return CopyBounded(out, MAX_PATH, list) && AppendBounded(out, MAX_PATH, suffix);
 }
 
+// Attributes of the list when it exists and may be replaced, else 0; and
+// kNoList when there is none yet. A read-only list, or one that cannot be
+// opened for writing (another program keeps it), stays as it is. The attribute
+// is tested as well as the open because a read-only file still opens for
+// writing under Wine when the process runs as root.
+const DWORD kNoList = 0xFFFFFFFF;
+DWORD ReplaceableList(const wchar_t* list) {
+  DWORD attr = GetFileAttributesW(list);
+  if (attr == INVALID_FILE_ATTRIBUTES) {
+    DWORD err = GetLastError();
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? kNoList : 0;
+  }
+  if (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  int fd = _wopen(list, _O_WRONLY | _O_BINARY);
+  if (fd < 0) return 0;
+  _close(fd);
+  return attr != 0 ? attr : FILE_ATTRIBUTE_NORMAL;
+}
+
 // Puts data in place of the list, whole or not at all: it goes to a temporary
 // file that is flushed and then moved over the list, so neither a failed write
 // nor a crash can leave the host a cut list. On failure the list stays as it was.
 void WriteList(const wchar_t* list, const char* data, size_t size) {
+  DWORD attr = ReplaceableList(list);
+  if (attr == 0) return;
   wchar_t temp[MAX_PATH];
   if (!TempPathFor(list, temp)) return;
   int fd = _wopen(temp, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
@@ -138,7 +159,12 @@ void WriteList(const wchar_t* list, const char* data, size_t size) {
   if (_close(fd) != 0) whole = 0;
   if (!whole || !MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     _wunlink(temp);
+    return;
   }
+  // Rewriting in place would have kept a hidden or system list so; the moved
+  // file should look the same to the host.
+  DWORD keep = attr == kNoList ? 0 : attr & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  if (keep != 0) SetFileAttributesW(list, keep | FILE_ATTRIBUTE_ARCHIVE);
 }
 
 }  // namespace
