@@ -1,0 +1,158 @@
+// Fuzzes the tool-list rewrite against a reference model that works on whole
+// lines (split at CR LF, id read with strtol) instead of offsets, and checks
+// that every byte outside the replaced line comes through unchanged.
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "host/tool_list.h"
+
+namespace {
+
+enum { kNone = 0 };
+
+const std::string kHead("36\tSorvel\tSorvel(MP3\x91\x7d\x93\xfc)\t\"");
+const std::string kTail("\"\r\n");
+const char kPath[] = "C:\\Program Files\\\x95\x5c\\sorvel.exe";
+
+[[noreturn]] void Die(const char* what, const std::string& expected, const std::string& actual) {
+  fprintf(stderr, "tool list oracle: %s\n  expected (%zu bytes): ", what, expected.size());
+  for (unsigned char c : expected) fprintf(stderr, "%02x ", c);
+  fprintf(stderr, "\n  actual   (%zu bytes): ", actual.size());
+  for (unsigned char c : actual) fprintf(stderr, "%02x ", c);
+  fprintf(stderr, "\n");
+  abort();
+}
+
+bool EndsInCrLf(const std::string& s) {
+  return s.size() >= 2 && s[s.size() - 2] == '\r' && s[s.size() - 1] == '\n';
+}
+
+struct Expected {
+  int outcome;
+  std::string content;
+};
+
+// The rules, stated over lines: walk the lines in order; a line with a TAB
+// whose first field reads as 36 is replaced (unless it holds a stray CR or
+// LF); a line without a TAB ends the walk, in error when a later line has a
+// TAB; otherwise the own line goes at the end.
+Expected Model(const std::string& old, const std::string& own) {
+  if (old.find('\0') != std::string::npos) return {kToolListOutsideFormat, ""};
+  std::vector<std::string> lines;
+  for (size_t pos = 0; pos < old.size();) {
+    size_t end = old.find("\r\n", pos);
+    if (end == std::string::npos) end = old.size();
+    lines.push_back(old.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    size_t tab = lines[i].find('\t');
+    if (tab == std::string::npos) {
+      for (size_t j = i + 1; j < lines.size(); ++j) {
+        if (lines[j].find('\t') != std::string::npos) return {kToolListGap, ""};
+      }
+      break;
+    }
+    std::string field = lines[i].substr(0, tab);
+    if (strtol(field.c_str(), nullptr, 10) != 36) continue;
+    if (lines[i].find_first_of("\r\n") != std::string::npos) return {kToolListOutsideFormat, ""};
+    std::string out;
+    for (size_t j = 0; j < i; ++j) out += lines[j] + "\r\n";
+    out += own;
+    for (size_t j = i + 1; j < lines.size(); ++j) {
+      out += lines[j];
+      if (j + 1 < lines.size() || EndsInCrLf(old)) out += "\r\n";
+    }
+    return {kToolListReplaced, out};
+  }
+  std::string out = old;
+  if (!old.empty() && !EndsInCrLf(old)) out += "\r\n";
+  return {kToolListAppended, out + own};
+}
+
+// Independent of the model: whatever is written keeps every byte of the old
+// list except one whole line (with its CR LF) that the own line stands for.
+void CheckOthersKept(int outcome, const std::string& old, const std::string& own,
+                     const std::string& out) {
+  if (outcome == kToolListAppended) {
+    if (out.compare(0, old.size(), old) != 0 || out.size() < old.size() + own.size() ||
+        out.compare(out.size() - own.size(), own.size(), own) != 0) {
+      Die("append altered the old content", old, out);
+    }
+    return;
+  }
+  if (outcome != kToolListReplaced) return;
+  // Some line of the old list, taken with its CR LF, must have made way for
+  // the own line, with everything before and after it as it was.
+  for (size_t p = 0; p < old.size();) {
+    if (out.compare(0, p, old, 0, p) != 0) break;
+    size_t end = old.find("\r\n", p);
+    size_t next = end == std::string::npos ? old.size() : end + 2;
+    if (out.compare(p, std::string::npos, own + old.substr(next)) == 0) return;
+    p = next;
+  }
+  Die("replacement altered more than one line", old, out);
+}
+
+void CheckOwnLine(const uint8_t* data, size_t size) {
+  char path[kToolListPathCap + 8] = {};
+  size_t n = size < sizeof path - 1 ? size : sizeof path - 1;
+  for (size_t i = 0; i < n; ++i) path[i] = static_cast<char>(data[i]);
+  std::string text(path);  // up to the first NUL
+  bool fits = !text.empty() && text.size() < kToolListPathCap;
+  for (unsigned char c : text) fits = fits && c >= 0x20 && c != '"';
+  char line[kToolListLineCap];
+  size_t got = FormatToolListLine(path, line);
+  std::string expected = fits ? kHead + text + kTail : "";
+  std::string actual(line, got);
+  if (actual != expected) Die("own line", expected, actual);
+}
+
+uint32_t Hash(const uint8_t* data, size_t size) {
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 16777619u;
+  return h;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CheckOwnLine(data, size);
+
+  char lineBytes[kToolListLineCap];
+  size_t lineSize = FormatToolListLine(kPath, lineBytes);
+  const std::string own(lineBytes, lineSize);
+  if (own != kHead + kPath + kTail) Die("own line for the fixed path", kHead + kPath + kTail, own);
+
+  const std::string old(reinterpret_cast<const char*>(data), size);
+  Expected want = Model(old, own);
+
+  // One input in four also runs short of memory somewhere on the way.
+  uint32_t h = Hash(data, size);
+  ToolListBuffer out = {};
+  if (h % 4 == 0) out.limit = h / 4 % (want.content.size() + 2);
+  bool starved = out.limit != kNone && out.limit < want.content.size();
+  if (starved && (want.outcome == kToolListReplaced || want.outcome == kToolListAppended)) {
+    want = {kToolListNoMemory, ""};
+  }
+
+  int outcome = RewriteToolList(old.data(), old.size(), own.data(), own.size(), &out);
+  std::string got(out.data != nullptr ? out.data : "", out.size);
+  if (outcome != want.outcome) {
+    char what[64];
+    snprintf(what, sizeof what, "outcome %d, expected %d", outcome, want.outcome);
+    Die(what, want.content, got);
+  }
+  if (got != want.content) Die("new content", want.content, got);
+  if (outcome != kToolListReplaced && outcome != kToolListAppended && out.data != nullptr) {
+    Die("buffer kept after a failure", "", got);
+  }
+  CheckOthersKept(outcome, old, own, got);
+  FreeToolListBuffer(&out);
+  return 0;
+}
