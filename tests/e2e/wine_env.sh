@@ -1,0 +1,114 @@
+# Sourced (bash): gives the caller a throw-away Wine world of its own.
+#   - a fresh 64-bit WINEPREFIX in a temp folder, Japanese locale (code page 932),
+#     no Mono/Gecko, no crash dialog;
+#   - its own Xvfb on a free display (1280x1024x24), exported as DISPLAY;
+#   - a persistent wineserver for that prefix, so each wine call starts fast.
+# Everything it started is ended by e2e_env_cleanup, which is installed as the
+# EXIT/INT/TERM trap; a caller that sets its own trap must call it from there.
+# Exports: E2E_TMP, WINEPREFIX, DISPLAY, LANG, WINEDLLOVERRIDES, WINEDEBUG,
+#          E2E_PREFIX_SECONDS (time taken to create the prefix).
+# Optional input: E2E_PREFIX (use/keep this prefix instead of a temp one; it is
+#                 created only when missing and never deleted),
+#                 E2E_USE_DISPLAY=1 (use the caller's $DISPLAY, start no Xvfb).
+
+e2e_env_log() { echo "wine_env: $*" >&2; }
+
+e2e_env_cleanup() {
+  local rc=$?
+  if [ -n "${E2E_WINESERVER_UP:-}" ]; then
+    WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$WINEPREFIX" timeout 10 wineserver -w >/dev/null 2>&1 || true
+    E2E_WINESERVER_UP=
+  fi
+  if [ -n "${E2E_XVFB_PID:-}" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+    E2E_XVFB_PID=
+  fi
+  if [ -n "${E2E_TMP:-}" ] && [ -d "$E2E_TMP" ]; then
+    rm -rf "$E2E_TMP"
+    E2E_TMP=
+  fi
+  return $rc
+}
+
+# Starts Xvfb on the first display in 50..99 that has neither a socket nor a
+# lock file; another job may grab the same number between the check and the
+# start, so a display whose server dies at once is skipped.
+e2e_env_start_xvfb() {
+  local n
+  for n in $(seq 50 99); do
+    [ -e "/tmp/.X11-unix/X$n" ] && continue
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >"$E2E_TMP/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then break; fi
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+    E2E_XVFB_PID=
+  done
+  e2e_env_log "no free X display in 50..99"
+  return 1
+}
+
+e2e_env_setup() {
+  E2E_TMP=$(mktemp -d /tmp/sorvel-e2e.XXXXXX) || return 1
+  export E2E_TMP
+  trap e2e_env_cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+
+  export LANG=ja_JP.UTF-8
+  export LC_ALL=ja_JP.UTF-8
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEARCH=win64
+  export WINEPREFIX="${E2E_PREFIX:-$E2E_TMP/prefix}"
+
+  if [ "${E2E_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+    e2e_env_log "using display $DISPLAY"
+  else
+    e2e_env_start_xvfb || return 1
+    e2e_env_log "Xvfb on $DISPLAY (pid $E2E_XVFB_PID)"
+  fi
+
+  local t0 t1 fresh=0
+  t0=$(date +%s.%N)
+  [ -f "$WINEPREFIX/system.reg" ] || fresh=1
+  mkdir -p "$WINEPREFIX"
+  wineserver -p || return 1
+  E2E_WINESERVER_UP=1
+  # No window manager runs on our Xvfb: unmanaged windows spare the 2 s that
+  # Wine otherwise waits for a manager whenever a window is hidden. On a real
+  # desktop the manager decorates and moves windows as usual.
+  local managed='"Managed"=-'
+  [ -n "${E2E_XVFB_PID:-}" ] && managed='"Managed"="N"'
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n%s\n' \
+    "$managed" >"$E2E_TMP/settings.reg"
+  if [ $fresh = 1 ]; then
+    wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || { e2e_env_log "wineboot failed"; cat "$E2E_TMP/wineboot.log" >&2; return 1; }
+    # Wine links Desktop, Documents, Music... to the Unix home folder; the tests
+    # create files in the music folder, so make them folders of the prefix.
+    local d
+    for d in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+      if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+    done
+  fi
+  local reg="Z:$E2E_TMP/settings.reg"
+  wine regedit /S "${reg//\//\\}" >>"$E2E_TMP/wineboot.log" 2>&1 \
+    || { e2e_env_log "registry settings failed"; return 1; }
+  t1=$(date +%s.%N)
+  E2E_PREFIX_SECONDS=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", b - a }')
+  export E2E_PREFIX_SECONDS
+  e2e_env_log "prefix $WINEPREFIX ready in ${E2E_PREFIX_SECONDS}s (fresh=$fresh)"
+}
+
+e2e_env_setup || { e2e_env_log "setup failed"; return 1 2>/dev/null || exit 1; }
