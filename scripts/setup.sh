@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang python3
+  cmake make g++ clang libclang-rt-14-dev python3
   libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth x11-utils xdotool imagemagick
