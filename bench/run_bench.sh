@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# Benchmarks Sorvel under Wine against minimal Win32 programs and prints one
+# table. Run by hand (not part of the tests):
+#
+#   bash bench/run_bench.sh            # RUNS=12 runs per figure
+#   RUNS=20 bash bench/run_bench.sh
+#
+# It builds the 64-bit programs (build-bench-w64; Wine here runs 64-bit code
+# only) and the shipped 32-bit exe (build-bench-w32, for its size), compiles
+# its own helpers from bench/ into build-bench-w64/bench, makes one Wine prefix
+# with tests/e2e/wine_env.sh, warms it, and times everything on that prefix:
+#
+#   start-up   CreateProcess to the dialog being visible (bench/launch.cpp polls
+#              EnumWindows every millisecond), against bench/floor.cpp, an
+#              empty modal dialog of the same size, style and font.
+#   insertion  posting OK to process exit with a 50 MiB file, the host window
+#              being bench/bench_host.cpp (answers 1 at once), against the floor
+#              whose OK does one CopyFileW of the same file to the same drop
+#              path. Both have the dialog up and 200 ms of quiet before the clock
+#              starts. A second line uses the project's kobble_standin as host.
+#   tool list  WriteToolListEntry linked from host/ and app/ into
+#              bench/toollist_bench.cpp and called in-process, against reading
+#              the list whole and writing the same bytes once (the floor), on
+#              1, 10 and 50 MiB lists (10,000 lines per MiB, id 36 in the
+#              middle). A cross-check times the whole program's start-up with
+#              flags=0 (entry made) against flags=1 on the 10 MiB list.
+#   size       the shipped 32-bit sorvel.exe.
+#
+# Runs of the product and its floor alternate (ABAB, BABA). Every figure is
+# the ratio of the two medians; min/median/max of the raw times are shown.
+# Environment: RUNS (default 12), BENCH_KEEP_RAW=path (copy the raw times).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+runs=${RUNS:-12}
+jobs=2
+
+log() { echo "bench: $*" >&2; }
+
+# --- build ------------------------------------------------------------------
+b64=$root/build-bench-w64
+b32=$root/build-bench-w32
+log "building 64-bit programs in $b64"
+cmake -S "$root" -B "$b64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >"$b64.configure.log" 2>&1 || { cat "$b64.configure.log"; exit 1; }
+cmake --build "$b64" -j$jobs --target sorvel kobble_standin >"$b64.build.log" 2>&1 || { tail -40 "$b64.build.log"; exit 1; }
+log "building the shipped 32-bit exe in $b32"
+cmake -S "$root" -B "$b32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >"$b32.configure.log" 2>&1 || { cat "$b32.configure.log"; exit 1; }
+cmake --build "$b32" -j$jobs --target sorvel >"$b32.build.log" 2>&1 || { tail -40 "$b32.build.log"; exit 1; }
+
+tools=$b64/bench
+mkdir -p "$tools"
+cxx=x86_64-w64-mingw32-g++
+# The same code generation and linking as the product, so only the work differs.
+cflags=(-std=c++17 -Os -Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections -I"$root")
+lflags=(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+log "compiling the bench helpers in $tools"
+x86_64-w64-mingw32-windres -i bench/floor.rc -o "$tools/floor_rc.o"
+$cxx "${cflags[@]}" -o "$tools/floor.exe" bench/floor.cpp "$tools/floor_rc.o" "${lflags[@]}" -mwindows -lshell32
+$cxx "${cflags[@]}" -o "$tools/bench_host.exe" bench/bench_host.cpp "${lflags[@]}" -mwindows
+$cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
+$cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
+  host/tool_list_entry.cpp host/tool_list.cpp app/data_folder.cpp app/path_text.cpp "${lflags[@]}" -lshell32
+
+# --- Wine prefix ------------------------------------------------------------
+# shellcheck source=../tests/e2e/wine_env.sh
+source tests/e2e/wine_env.sh
+raw=$E2E_TMP/raw.txt
+: >"$raw"
+dir=$WINEPREFIX/drive_c/bench
+mkdir -p "$dir"
+cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
+have_standin=0
+if [ -f "$b64/kobble_standin.exe" ]; then cp "$b64/kobble_standin.exe" "$dir/"; have_standin=1; fi
+head -c $((50 * 1024 * 1024)) /dev/urandom >"$dir/sample.mp3"
+
+run() {  # run <launcher args...>: appends the raw times, fails on "error"
+  local out
+  out=$(wine "$@" 2>>"$E2E_TMP/wine-stderr.log" | tr -d '\r') || { echo "$out" >&2; log "failed: $*"; exit 1; }
+  if grep -q '^error' <<<"$out"; then echo "$out" >&2; log "failed: $*"; exit 1; fi
+  grep '^time ' <<<"$out" >>"$raw" || true
+}
+
+log "warming the prefix"
+run 'C:\bench\launch.exe' startup 3 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
+: >"$raw"
+user_dir=$(cd "$WINEPREFIX/drive_c/users" && for d in *; do [ "$d" != Public ] && [ -d "$d/AppData/Roaming" ] && echo "$d" && break; done)
+appdata_win="C:\\users\\$user_dir\\AppData\\Roaming"
+appdata=$WINEPREFIX/drive_c/users/$user_dir/AppData/Roaming
+[ -f "$appdata/Kx/kx.ini" ] || { log "no settings file after the warm-up runs"; exit 1; }
+
+log "start-up: $runs runs each"
+run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
+
+log "Cancel to exit: $runs runs each"
+run 'C:\bench\launch.exe' quit "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
+
+log "insertion of 50 MiB: $runs runs each"
+run 'C:\bench\launch.exe' insert "$runs" insert 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
+  'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+if [ $have_standin = 1 ]; then
+  log "insertion with kobble_standin as host: $runs runs each"
+  run 'C:\bench\launch.exe' insert "$runs" insert-standin 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
+    'C:\bench\kobble_standin.exe --hidden' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+fi
+
+log "tool list: $runs runs each on 1, 10, 50 MiB"
+run 'C:\bench\toollist_bench.exe' "$runs" 1 10 50
+
+log "tool list through start-up, 10 MiB list: $runs runs each"
+# The same lines as toollist_bench makes: 105 bytes each, id 36 in the middle.
+awk 'BEGIN { n = 100000; for (i = 0; i < n; i++) { id = (i == n / 2) ? 36 : 1000 + i;
+  s = sprintf("%d\tTool%d\tTool %d\t\"C:\\Program Files\\Tools\\tool%d.exe\"", id, id, id, id);
+  while (length(s) < 103) s = s " "; printf "%s\r\n", s } }' >"$dir/list10.txt"
+run 'C:\bench\launch.exe' firstrun "$runs" 'C:\bench\sorvel.exe' "$appdata_win\\Kx\\kx.ini" \
+  "$appdata_win\\Kx\\\$exec-list.txt" 'C:\bench\list10.txt'
+
+size32=$(stat -c %s "$b32/sorvel.exe")
+size64=$(stat -c %s "$b64/sorvel.exe")
+[ -n "${BENCH_KEEP_RAW:-}" ] && cp "$raw" "$BENCH_KEEP_RAW"
+
+# --- table ------------------------------------------------------------------
+python3 - "$raw" "$size32" "$size64" "$runs" "$have_standin" <<'EOF'
+import statistics, sys
+
+raw, size32, size64, runs, have_standin = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5] == "1"
+times = {}
+for line in open(raw):
+    _, row, subject, ms = line.split()
+    times.setdefault((row, subject), []).append(float(ms))
+
+def stats(v):
+    return "%8.1f %8.1f %8.1f" % (min(v), statistics.median(v), max(v))
+
+rows = []
+def add(name, a, b, target, limit):
+    ma, mb = statistics.median(a), statistics.median(b)
+    ratio = ma / mb
+    verdict = "-" if limit is None else ("met" if ratio <= limit else "MISSED")
+    rows.append((name, stats(a), stats(b), "%6.2f" % ratio, target, verdict))
+
+su, sf = times[("startup", "sorvel")], times[("startup", "floor")]
+add("start-up to dialog", su, sf, "<= 1.10", 1.10)
+add("Cancel to exit (info)", times[("quit", "sorvel")], times[("quit", "floor")], "info", None)
+iu, iff = times[("insert", "sorvel")], times[("insert", "floor")]
+add("insert 50 MiB (bench host)", iu, iff, "<= 1.10", 1.10)
+if have_standin:
+    add("insert 50 MiB (kobble_standin)", times[("insert-standin", "sorvel")],
+        times[("insert-standin", "floor")], "info", None)
+copy = times[("insert", "copy-only")]
+for mib in (1, 10, 50):
+    s, f = times[("toollist-%d" % mib, "sorvel")], times[("toollist-%d" % mib, "floor")]
+    add("tool list %2d MiB" % mib, s, f, "<= 1.50", 1.50)
+for mib in (1, 10, 50):
+    s, f = times[("toollist-%d" % mib, "sorvel")], times[("toollist-%d" % mib, "floor-flush")]
+    add("tool list %2d MiB vs flushed" % mib, s, f, "info", None)
+f0, f1 = times[("firstrun", "flags0")], times[("firstrun", "flags1")]
+add("start-up 10 MiB list, flags 0/1", f0, f1, "info", None)
+
+print()
+print("Sorvel benchmark, one warm Wine prefix, %s runs each; times in ms (min median max)" % runs)
+head = "%-32s %-26s %-26s %6s  %-8s %s" % ("figure", "sorvel", "floor", "ratio", "target", "")
+print(head)
+print("-" * len(head))
+for r in rows:
+    print("%-32s %-26s %-26s %6s  %-8s %s" % r)
+# Linearity of the entry: milliseconds per MiB at each size.
+per = []
+for mib in (1, 10, 50):
+    per.append(statistics.median(times[("toollist-%d" % mib, "sorvel")]) / mib)
+print("%-32s %s   (50/10 MiB slope ratio %.2f)" % ("tool list ms per MiB 1/10/50",
+      " / ".join("%.2f" % p for p in per), per[2] / per[1]))
+print("%-32s %s" % ("bare CopyFile 50 MiB (launcher)", stats(copy)))
+extra = (statistics.median(f0) - statistics.median(f1))
+print("%-32s %.1f ms (floor: read+write once %.1f ms)" % ("entry cost seen at start-up", extra,
+      statistics.median(times[("toollist-10", "floor")])))
+verdict = "met" if size32 <= 65536 else "MISSED"
+print("%-32s %d bytes = %.1f KiB (target <= 64 KiB: %s); 64-bit test build %d bytes" % (
+      "size of shipped 32-bit exe", size32, size32 / 1024, verdict, size64))
+EOF
