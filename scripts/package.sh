@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds the shipped 32-bit sorvel.exe in release mode and packs it with the
+# Japanese user guide for Windows users:
+#
+#   dist/sorvel-<version>-win32.zip
+#     sorvel.exe
+#     README.txt   (docs/ja/README.txt in code page 932 with CR LF line ends)
+#
+# The version is read from FILEVERSION in ui/about.rc and must match the
+# PRODUCTVERSION there, the "FileVersion" string and the version resource of
+# the built exe. Build directory: build/package-w32 (its own, git-ignored).
+# Needs cmake, the i686 MinGW-w64 compiler, python3 and zip (scripts/setup.sh).
+# Prints the zip's path and listing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=$root/build/package-w32
+dist=$root/dist
+
+die() { echo "package: $*" >&2; exit 1; }
+
+for tool in cmake i686-w64-mingw32-g++ python3 zip; do
+  command -v "$tool" >/dev/null || die "$tool is missing (bash scripts/setup.sh installs it)"
+done
+
+# --- version from the resource script ---------------------------------------
+version=$(python3 - "$root/ui/about.rc" <<'EOF'
+import re, sys
+text = open(sys.argv[1], encoding="utf-8").read()
+def numbers(key):
+    m = re.search(r"^\s*%s\s+(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*$" % key, text, re.M)
+    if not m:
+        sys.exit("package: no %s line in ui/about.rc" % key)
+    return [int(x) for x in m.groups()]
+def string(key):
+    m = re.search(r'VALUE\s+"%s"\s*,\s*"([^"]*)"' % key, text)
+    if not m:
+        sys.exit('package: no "%s" string in ui/about.rc' % key)
+    return [int(x) for x in re.split(r"\s*,\s*", m.group(1).strip())]
+file_version = numbers("FILEVERSION")
+for other, got in (("PRODUCTVERSION", numbers("PRODUCTVERSION")),
+                   ('"FileVersion"', string("FileVersion")),
+                   ('"ProductVersion"', string("ProductVersion"))):
+    if got != file_version:
+        sys.exit("package: %s %s differs from FILEVERSION %s in ui/about.rc" % (other, got, file_version))
+print(".".join(str(x) for x in file_version))
+EOF
+) || exit 1
+[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "odd version '$version'"
+
+# --- build --------------------------------------------------------------------
+mkdir -p "$build"
+echo "package: building sorvel.exe $version (32-bit, release) in $build" >&2
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; die "configure failed"; }
+cmake --build "$build" --target sorvel -j2 >"$build/build.log" 2>&1 || { tail -40 "$build/build.log" >&2; die "build failed"; }
+exe=$build/sorvel.exe
+[ -f "$exe" ] || die "no $exe after the build"
+
+# --- stage: the exe as built, the guide for Windows -------------------------
+stage=$build/stage
+rm -rf "$stage"
+mkdir -p "$stage" "$dist"
+cp "$exe" "$stage/sorvel.exe"
+python3 - "$exe" "$version" "$root/docs/ja/README.txt" "$stage/README.txt" <<'EOF'
+import struct, sys
+exe, version, guide, out = sys.argv[1:]
+data = open(exe, "rb").read()
+# A 32-bit Windows GUI image...
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
+    sys.exit("package: %s is not a PE image" % exe)
+machine = struct.unpack_from("<H", data, pe + 4)[0]
+if machine != 0x14C:
+    sys.exit("package: %s is not a 32-bit (i386) image: machine 0x%x" % (exe, machine))
+# ...whose version resource (VS_FIXEDFILEINFO) carries the same file version.
+at = data.find(struct.pack("<I", 0xFEEF04BD))
+if at < 0:
+    sys.exit("package: %s has no version resource" % exe)
+ms, ls = struct.unpack_from("<II", data, at + 8)
+built = "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+if built != version:
+    sys.exit("package: the exe says version %s, ui/about.rc says %s" % (built, version))
+# The guide: code page 932, CR LF line ends, for Notepad on a Japanese Windows.
+text = open(guide, encoding="utf-8").read()
+if "\r" in text:
+    sys.exit("package: %s already has CR bytes; keep it with LF line ends" % guide)
+try:
+    raw = text.replace("\n", "\r\n").encode("cp932")
+except UnicodeEncodeError as e:
+    sys.exit("package: %s has a character that code page 932 lacks: %r" % (guide, e.object[e.start:e.end]))
+open(out, "wb").write(raw)
+EOF
+
+# --- zip ------------------------------------------------------------------------
+zipfile=$dist/sorvel-$version-win32.zip
+rm -f "$zipfile"
+# Fixed times and no Unix extras, so the same sources give the same zip.
+touch -d "@$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)" "$stage/sorvel.exe" "$stage/README.txt"
+(cd "$stage" && TZ=UTC zip -q -X -9 "$zipfile" sorvel.exe README.txt)
+
+echo "$zipfile"
+python3 - "$zipfile" <<'EOF'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    print("%10s  %-19s  %s" % ("bytes", "date", "name"))
+    total = 0
+    for i in z.infolist():
+        total += i.file_size
+        print("%10d  %04d-%02d-%02d %02d:%02d:%02d  %s" % ((i.file_size,) + i.date_time + (i.filename,)))
+    print("%10d  %-19s  %d files" % (total, "", len(z.infolist())))
+EOF
