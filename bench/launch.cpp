@@ -4,8 +4,9 @@
 // Runs of the two subjects alternate (ABAB, then BABA) so that a warming cache
 // or a busy wineserver does not favour one of them.
 //
-//   launch startup <runs> <sorvel.exe> <floor.exe>
-//       process start to its dialog being visible.
+//   launch startup <runs> <sorvel.exe> <floor.exe> [row]
+//       process start to its dialog being visible; the first program is
+//       reported as "sorvel" under the row name (default "startup").
 //   launch quit <runs> <sorvel.exe> <floor.exe>
 //       posting Cancel to process exit, with the dialog up and quiet.
 //   launch insert <runs> <row> <sorvel.exe> <floor.exe> <host command line> <source> <drop path>
@@ -159,15 +160,15 @@ int ModeQuit(int runs, const wchar_t* sorvel, const wchar_t* floorExe) {
   return 0;
 }
 
-int ModeStartup(int runs, const wchar_t* sorvel, const wchar_t* floorExe) {
+int ModeStartup(int runs, const wchar_t* sorvel, const wchar_t* floorExe, const char* row) {
   wchar_t a[1024], b[1024];
   Quote(a, 1024, sorvel, nullptr);
   Quote(b, 1024, floorExe, nullptr);
   for (int i = 0; i < runs; ++i) {
     int swap = (i / 2) % 2;  // ABAB then BABA
-    if (swap) Report("startup", "floor", TimeStartup(b));
-    Report("startup", "sorvel", TimeStartup(a));
-    if (!swap) Report("startup", "floor", TimeStartup(b));
+    if (swap) Report(row, "floor", TimeStartup(b));
+    Report(row, "sorvel", TimeStartup(a));
+    if (!swap) Report(row, "floor", TimeStartup(b));
   }
   return 0;
 }
@@ -298,7 +299,11 @@ int main() {
   }
   int runs = _wtoi(argv[2]);
   if (!wcscmp(argv[1], L"quit") && argc == 5) return ModeQuit(runs, argv[3], argv[4]);
-  if (!wcscmp(argv[1], L"startup") && argc == 5) return ModeStartup(runs, argv[3], argv[4]);
+  if (!wcscmp(argv[1], L"startup") && (argc == 5 || argc == 6)) {
+    char row[32] = "startup";
+    if (argc == 6) snprintf(row, sizeof row, "%ls", argv[5]);
+    return ModeStartup(runs, argv[3], argv[4], row);
+  }
   if (!wcscmp(argv[1], L"insert") && argc == 9) {
     char row[32];
     snprintf(row, sizeof row, "%ls", argv[3]);

@@ -57,7 +57,11 @@ cflags=(-std=c++17 -Os -Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sectio
 lflags=(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
 log "compiling the bench helpers in $tools"
 x86_64-w64-mingw32-windres -i bench/floor.rc -o "$tools/floor_rc.o"
-$cxx "${cflags[@]}" -o "$tools/floor.exe" bench/floor.cpp "$tools/floor_rc.o" "${lflags[@]}" -mwindows -lshell32
+$cxx "${cflags[@]}" -o "$tools/floor.exe" bench/floor.cpp "$tools/floor_rc.o" "${lflags[@]}" -mwindows
+x86_64-w64-mingw32-windres -I"$b64/art" -I"$root/ui" -i ui/sorvel.rc -o "$tools/sorvel_rc.o"
+$cxx "${cflags[@]}" -DFLOOR_DIALOG=102 -o "$tools/floor_dialog102.exe" bench/floor.cpp "$tools/sorvel_rc.o" "${lflags[@]}" -mwindows
+$cxx "${cflags[@]}" -DFLOOR_IMPORTS_COMDLG32 -o "$tools/floor_comdlg32.exe" bench/floor.cpp "$tools/floor_rc.o" \
+  "${lflags[@]}" -mwindows -lcomdlg32
 $cxx "${cflags[@]}" -o "$tools/bench_host.exe" bench/bench_host.cpp "${lflags[@]}" -mwindows
 $cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
 $cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
@@ -70,7 +74,7 @@ raw=$E2E_TMP/raw.txt
 : >"$raw"
 dir=$WINEPREFIX/drive_c/bench
 mkdir -p "$dir"
-cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
+cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/floor_comdlg32.exe" "$tools/floor_dialog102.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
 have_standin=0
 if [ -f "$b64/kobble_standin.exe" ]; then cp "$b64/kobble_standin.exe" "$dir/"; have_standin=1; fi
 head -c $((50 * 1024 * 1024)) /dev/urandom >"$dir/sample.mp3"
@@ -93,11 +97,17 @@ appdata=$WINEPREFIX/drive_c/users/$user_dir/AppData/Roaming
 log "start-up: $runs runs each"
 run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
 
+run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\floor_comdlg32.exe' 'C:\bench\floor.exe' startup-comdlg32
+run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' startup-dialog102
+
 log "Cancel to exit: $runs runs each"
 run 'C:\bench\launch.exe' quit "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
 
 log "insertion of 50 MiB: $runs runs each"
 run 'C:\bench\launch.exe' insert "$runs" insert 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
+  'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+log "insertion against a floor with Sorvel's dialog: $runs runs each"
+run 'C:\bench\launch.exe' insert "$runs" insert-dialog102 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' \
   'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
 if [ $have_standin = 1 ]; then
   log "insertion with kobble_standin as host: $runs runs each"
@@ -107,6 +117,9 @@ fi
 
 log "tool list: $runs runs each on 1, 10, 50 MiB"
 run 'C:\bench\toollist_bench.exe' "$runs" 1 10 50
+
+log "tool list, step by step (10 MiB): $runs runs"
+run 'C:\bench\toollist_bench.exe' profile "$runs" 10
 
 log "tool list through start-up, 10 MiB list: $runs runs each"
 # The same lines as toollist_bench makes: 105 bytes each, id 36 in the middle.
@@ -142,9 +155,15 @@ def add(name, a, b, target, limit):
 
 su, sf = times[("startup", "sorvel")], times[("startup", "floor")]
 add("start-up to dialog", su, sf, "<= 1.10", 1.10)
+add("floor + comdlg32 import (info)", times[("startup-comdlg32", "sorvel")],
+    times[("startup-comdlg32", "floor")], "info", None)
+add("vs floor with Sorvel's dialog", times[("startup-dialog102", "sorvel")],
+    times[("startup-dialog102", "floor")], "info", None)
 add("Cancel to exit (info)", times[("quit", "sorvel")], times[("quit", "floor")], "info", None)
 iu, iff = times[("insert", "sorvel")], times[("insert", "floor")]
 add("insert 50 MiB (bench host)", iu, iff, "<= 1.10", 1.10)
+add("vs floor with Sorvel's dialog", times[("insert-dialog102", "sorvel")],
+    times[("insert-dialog102", "floor")], "info", None)
 if have_standin:
     add("insert 50 MiB (kobble_standin)", times[("insert-standin", "sorvel")],
         times[("insert-standin", "floor")], "info", None)
@@ -175,6 +194,22 @@ print("%-32s %s" % ("bare CopyFile 50 MiB (launcher)", stats(copy)))
 extra = (statistics.median(f0) - statistics.median(f1))
 print("%-32s %.1f ms (floor: read+write once %.1f ms)" % ("entry cost seen at start-up", extra,
       statistics.median(times[("toollist-10", "floor")])))
+print()
+print("Where the tool-list entry spends its time (10 MiB; its steps redone one by one):")
+floor10 = statistics.median(times[("toollist-10", "floor")])
+for part, what in (("read", "read whole in 1 MiB _read calls into a fresh buffer"),
+                   ("rewrite", "RewriteToolList: scan, then build the new content by doubling growth"),
+                   ("write-temp", "_write of the new content to the temporary file"),
+                   ("commit", "_commit (FlushFileBuffers) of the temporary file"),
+                   ("move", "MoveFileExW over the list, REPLACE_EXISTING | WRITE_THROUGH"),
+                   ("free-old", "free of the old content"), ("free-new", "free of the new content"),
+                   ("total", "all of the above"),
+                   ("rewrite-reserved", "RewriteToolList with its buffer had at full size at once"),
+                   ("write-in-place", "one _write of the new content over the list itself")):
+    v = times[("profile-10", part)]
+    print("  %-17s %8.1f ms  %s" % (part, statistics.median(v), what))
+print("  %-17s %8.1f ms  %s" % ("floor", floor10, "read whole, write the same bytes once"))
+print()
 verdict = "met" if size32 <= 65536 else "MISSED"
 print("%-32s %d bytes = %.1f KiB (target <= 64 KiB: %s); 64-bit test build %d bytes" % (
       "size of shipped 32-bit exe", size32, size32 / 1024, verdict, size64))

@@ -4,6 +4,7 @@
 // lines per MiB, ids counting from 1000, and id 36 on the middle line.
 //
 //   toollist_bench <runs> <MiB>...
+//   toollist_bench profile <runs> <MiB>...   (each step of the entry timed apart)
 // prints per run
 //   time toollist-<MiB> sorvel|floor|floor-flush <milliseconds>
 // and fails ("error ...", exit 1) when the entry was not made as expected.
@@ -19,6 +20,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include "host/tool_list.h"
 #include "host/tool_list_entry.h"
 
 namespace {
@@ -102,6 +104,100 @@ void CheckEntry(const wchar_t* path, const char* old, size_t oldSize, size_t lin
   free(now);
 }
 
+const size_t kChunk = 1 << 20;
+
+void Row(const char* row, const char* part, double ms) {
+  printf("time %s %s %.3f\n", row, part, ms);
+  fflush(stdout);
+}
+
+// The steps of the entry one by one, with the same calls in the same order as
+// host/tool_list_entry.cpp, so that the time can be laid at the right door.
+void ProfileOnce(const wchar_t* list, const char* content, size_t size, const char* row) {
+  char line[kToolListLineCap];
+  size_t lineSize = FormatToolListLine("C:\\bench\\toollist_bench.exe", line);
+  WriteWhole(list, content, size);
+  Sleep(20);
+
+  double t0 = NowMs();
+  int fd = _wopen(list, _O_RDONLY | _O_BINARY);
+  long long end = _lseeki64(fd, 0, SEEK_END);
+  _lseeki64(fd, 0, SEEK_SET);
+  size_t want = (size_t)end, got = 0;
+  char* bytes = static_cast<char*>(malloc(want));
+  while (got < want) {
+    size_t left = want - got;
+    int r = _read(fd, bytes + got, (unsigned)(left < kChunk ? left : kChunk));
+    if (r <= 0) break;
+    got += (size_t)r;
+  }
+  char extra;
+  _read(fd, &extra, 1);
+  _close(fd);
+  double t1 = NowMs();
+  ToolListBuffer fresh = {};
+  if (RewriteToolList(bytes, want, line, lineSize, &fresh) != kToolListReplaced) Fail("profile: no replace");
+  double t2 = NowMs();
+  free(bytes);
+  double t3 = NowMs();
+  wchar_t temp[MAX_PATH];
+  _snwprintf(temp, MAX_PATH, L"%ls.%lu.tmp", list, GetCurrentProcessId());
+  fd = _wopen(temp, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+  size_t put = 0;
+  while (put < fresh.size) {
+    size_t left = fresh.size - put;
+    int w = _write(fd, fresh.data + put, (unsigned)(left < kChunk ? left : kChunk));
+    if (w <= 0) break;
+    put += (size_t)w;
+  }
+  double t4 = NowMs();
+  _commit(fd);
+  double t5 = NowMs();
+  _close(fd);
+  double t6 = NowMs();
+  if (!MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) Fail("profile: move");
+  double t7 = NowMs();
+  FreeToolListBuffer(&fresh);
+  double t8 = NowMs();
+  Row(row, "read", t1 - t0);
+  Row(row, "rewrite", t2 - t1);
+  Row(row, "free-old", t3 - t2);
+  Row(row, "write-temp", t4 - t3);
+  Row(row, "commit", t5 - t4);
+  Row(row, "close", t6 - t5);
+  Row(row, "move", t7 - t6);
+  Row(row, "free-new", t8 - t7);
+  Row(row, "total", t8 - t0);
+
+  // What the rewrite costs when the new content's buffer is had at its full
+  // size at once instead of grown by doubling, and what writing the list in
+  // place costs without the temporary file, the flush and the move.
+  int fd2 = _wopen(list, _O_RDONLY | _O_BINARY);
+  char* again = static_cast<char*>(malloc(size + 64));
+  int n = _read(fd2, again, (unsigned)(size + 64));
+  _close(fd2);
+  ToolListBuffer warm = {};
+  double r0 = NowMs();
+  RewriteToolList(again, (size_t)n, line, lineSize, &warm);
+  double r1 = NowMs();
+  ToolListBuffer reserved = {};
+  reserved.capacity = (size_t)n + lineSize + 2;
+  reserved.data = static_cast<char*>(malloc(reserved.capacity));
+  double r2 = NowMs();
+  RewriteToolList(again, (size_t)n, line, lineSize, &reserved);
+  double r3 = NowMs();
+  int direct = _wopen(list, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (direct < 0 || _write(direct, reserved.data, (unsigned)reserved.size) != (int)reserved.size) Fail("profile: write");
+  _close(direct);
+  double r4 = NowMs();
+  Row(row, "rewrite-again", r1 - r0);
+  Row(row, "rewrite-reserved", r3 - r2);
+  Row(row, "write-in-place", r4 - r3);
+  FreeToolListBuffer(&warm);
+  FreeToolListBuffer(&reserved);
+  free(again);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +232,19 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!strcmp(argv[1], "profile")) {
+    for (int a = 3; a < argc; ++a) {
+      int mib = atoi(argv[a]);
+      size_t lines = (size_t)mib * kLinesPerMiB, size = 0;
+      char* content = MakeList(lines, &size);
+      char row[32];
+      snprintf(row, sizeof row, "profile-%d", mib);
+      for (int i = 0; i < atoi(argv[2]); ++i) ProfileOnce(list, content, size, row);
+      free(content);
+    }
+    runs = 0;
+    argc = 2;
+  }
   for (int a = 2; a < argc; ++a) {
     int mib = atoi(argv[a]);
     size_t lines = (size_t)mib * kLinesPerMiB, size = 0;
