@@ -62,9 +62,40 @@ void InsertSample(int) {
   }
 }
 
+// For screenshot.sh: shows the dialog with a path and autoplay ticked, writes
+// its rectangle ("left top right bottom") to %E2E_SHOT_RECT% and keeps it up
+// until %E2E_SHOT_DONE% exists (at most two minutes).
+void HoldForScreenshot(int) {
+  wchar_t rectPath[MAX_PATH], donePath[MAX_PATH];
+  DWORD n1 = GetEnvironmentVariableW(L"E2E_SHOT_RECT", rectPath, MAX_PATH);
+  DWORD n2 = GetEnvironmentVariableW(L"E2E_SHOT_DONE", donePath, MAX_PATH);
+  if (!E2eExpectTrue("E2E_SHOT_RECT and E2E_SHOT_DONE set", n1 && n1 < MAX_PATH && n2 && n2 < MAX_PATH, "unset"))
+    return;
+  E2eMoveCursor(640, 512);
+  const E2eSeed seed = {"[sorvel]\r\nflags=3\r\n", nullptr, nullptr, 0};
+  E2eProc host, sorvel;
+  if (!E2eResetDataFolder(&seed) || !E2eStartHost(L"", &host) || !E2eStartSorvel(&sorvel)) return;
+  HWND dlg = E2eFindInsertDialog(sorvel.pid, 10000);
+  if (!E2eExpectTrue("insert dialog shown", dlg != nullptr, "none")) return;
+  wchar_t path[MAX_PATH];
+  E2eSetControlText(dlg, 1001, E2ePath(path, MAX_PATH, g_musicDir, L"春の歌.mp3"));
+  Sleep(500);
+  RECT r;
+  E2eWindowRect(dlg, &r);
+  char text[64];
+  snprintf(text, sizeof text, "%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  if (!E2eExpectTrue("rectangle written", E2eWriteFile(rectPath, text, strlen(text)), "write failed")) return;
+  unsigned long long end = E2eNowMs() + 120000;
+  while (!E2eFileExists(donePath) && E2eNowMs() < end) Sleep(50);
+  E2eClick(dlg, IDCANCEL);
+  DWORD code = 0;
+  E2eExpectTrue("sorvel ended", E2eWaitExit(&sorvel, 10000, &code), "still running");
+}
+
 const E2eCase kDemoCases[] = {
-    // name               procedure      param
+    // name                   procedure           param
     {"insert_autoplay", InsertSample, 0},
+    {"hold_for_screenshot", HoldForScreenshot, 0},
 };
 
 }  // namespace

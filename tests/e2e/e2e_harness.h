@@ -182,4 +182,5 @@ int E2eFixedVersion(const wchar_t *exe, DWORD *ms, DWORD *ls);
 
 extern const E2eGroup g_spineGroup;
 extern const E2eGroup g_inputGroup;
+extern const E2eGroup g_resourcesGroup;
 extern const E2eGroup g_demoGroup;

@@ -17,6 +17,7 @@ namespace {
 const E2eGroup *const kGroups[] = {
     &g_spineGroup,
     &g_inputGroup,
+    &g_resourcesGroup,
     &g_demoGroup,
 };
 

@@ -91,8 +91,15 @@ e2e_env_setup() {
   # desktop the manager decorates and moves windows as usual.
   local managed='"Managed"=-'
   [ -n "${E2E_XVFB_PID:-}" ] && managed='"Managed"="N"'
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n%s\n' \
-    "$managed" >"$E2E_TMP/settings.reg"
+  # The Japanese dialog font "MS Shell Dlg" stands for MS UI Gothic, which
+  # Wine lacks; IPA P Gothic is the proportional face closest to it (without
+  # this Wine falls back to a fixed-pitch face and texts come out wider).
+  printf '%s\n' 'REGEDIT4' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' '"ShowCrashDialog"=dword:00000000' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' "$managed" '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    '"MS UI Gothic"="IPAPGothic"' '"MS PGothic"="IPAPGothic"' '"MS Gothic"="IPAGothic"' \
+    >"$E2E_TMP/settings.reg"
   if [ $fresh = 1 ]; then
     wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || { e2e_env_log "wineboot failed"; cat "$E2E_TMP/wineboot.log" >&2; return 1; }
     # Wine links Desktop, Documents, Music... to the Unix home folder; the tests
