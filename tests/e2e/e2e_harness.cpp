@@ -572,6 +572,19 @@ int E2eMouseLeft(int down) {
   return SendInput(1, &in, sizeof in) == 1;
 }
 
+int E2eMouseMoveTo(int x, int y) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (w < 2 || h < 2) return 0;
+  INPUT in;
+  memset(&in, 0, sizeof in);
+  in.type = INPUT_MOUSE;
+  // Normalised 0..65535 over the primary screen, rounded to land on the pixel.
+  in.mi.dx = (LONG)((x * 65535LL + (w - 1) / 2) / (w - 1));
+  in.mi.dy = (LONG)((y * 65535LL + (h - 1) / 2) / (h - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return SendInput(1, &in, sizeof in) == 1;
+}
+
 int E2eWindowRect(HWND hwnd, RECT *rect) { return GetWindowRect(hwnd, rect) != 0; }
 
 namespace {

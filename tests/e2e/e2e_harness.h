@@ -172,6 +172,10 @@ int E2eWaitGone(HWND hwnd, DWORD timeoutMs);
 int E2eMoveCursor(int x, int y);
 // Real left-button input through the system input queue (SendInput).
 int E2eMouseLeft(int down);
+// Real mouse motion to (x, y) through the input queue (SendInput, absolute),
+// which reaches the window under the cursor (or holding the capture) as
+// WM_MOUSEMOVE. 1 sent.
+int E2eMouseMoveTo(int x, int y);
 int E2eWindowRect(HWND hwnd, RECT *rect);
 // A StringFileInfo value of exe under \StringFileInfo\<lang-cp>\<key>; 1 found.
 int E2eVersionString(const wchar_t *exe, const wchar_t *langCp, const wchar_t *key, wchar_t *out, size_t cap);
