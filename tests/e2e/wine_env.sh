@@ -40,7 +40,7 @@ e2e_env_start_xvfb() {
   for n in $(seq 50 99); do
     [ -e "/tmp/.X11-unix/X$n" ] && continue
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -ac -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     local i
     for i in $(seq 1 50); do
