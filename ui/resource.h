@@ -8,6 +8,11 @@
 #define IDI_BROWSE 130
 #define IDD_ABOUT 155
 
+// Static controls have no id; MinGW's resource headers do not name that.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDC_PATH 1001
 #define IDC_BROWSE 1002
 #define IDC_AUTOPLAY 1003
