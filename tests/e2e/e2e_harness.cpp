@@ -587,6 +587,56 @@ int E2eMouseMoveTo(int x, int y) {
 
 int E2eWindowRect(HWND hwnd, RECT *rect) { return GetWindowRect(hwnd, rect) != 0; }
 
+int E2eMouseRight(int down) {
+  INPUT in;
+  memset(&in, 0, sizeof in);
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  return SendInput(1, &in, sizeof in) == 1;
+}
+
+int E2eKeyTap(WORD vk) {
+  INPUT in[2];
+  memset(in, 0, sizeof in);
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[0].ki.wScan = in[1].ki.wScan = (WORD)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, in, sizeof in[0]) == 2;
+}
+
+HWND E2eCaptureOf(HWND hwnd) {
+  GUITHREADINFO info;
+  memset(&info, 0, sizeof info);
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+  if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
+  return info.hwndCapture;
+}
+
+POINT E2ePlacedOrigin(int w, int h, int cx, int cy) {
+  int right = GetSystemMetrics(SM_CXSCREEN), bottom = GetSystemMetrics(SM_CYSCREEN);
+  POINT at = {cx - w / 2, cy - h / 2};
+  if (at.x + w > right) at.x = right - w;
+  if (at.x < 0) at.x = 0;
+  if (at.y < 0) at.y = 0;
+  if (at.y + h > bottom) at.y = bottom - h;
+  return at;
+}
+
+int E2eExpectPlacedAt(const char *what, HWND hwnd, int cx, int cy) {
+  RECT r;
+  if (!GetWindowRect(hwnd, &r)) return E2eExpectTrue(what, 0, "no window rectangle");
+  POINT at = E2ePlacedOrigin(r.right - r.left, r.bottom - r.top, cx, cy);
+  if (at.x == r.left && at.y == r.top) return 1;
+  char e[96], a[96], w[256];
+  snprintf(e, sizeof e, "origin (%ld, %ld)", at.x, at.y);
+  snprintf(a, sizeof a, "(%ld, %ld) for size %ld x %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  snprintf(w, sizeof w, "%s, cursor (%d, %d)", what, cx, cy);
+  MarkFailed(w, e, a);
+  return 0;
+}
+
 namespace {
 // Loads the version block of exe into a static buffer; null when it has none.
 void *LoadVersionBlock(const wchar_t *exe) {

@@ -177,6 +177,20 @@ int E2eMouseLeft(int down);
 // WM_MOUSEMOVE. 1 sent.
 int E2eMouseMoveTo(int x, int y);
 int E2eWindowRect(HWND hwnd, RECT *rect);
+// Real right-button input, like E2eMouseLeft.
+int E2eMouseRight(int down);
+// A real key press and release (SendInput); it reaches the focus of the
+// foreground thread. 1 sent.
+int E2eKeyTap(WORD vk);
+// The window holding the mouse capture on hwnd's thread; null when none.
+HWND E2eCaptureOf(HWND hwnd);
+// Where a window of w x h lands when centred on the cursor (cx, cy) and pushed
+// back inside the screen (0, 0, SM_CXSCREEN, SM_CYSCREEN): halves truncated,
+// right edge before left, top before bottom.
+POINT E2ePlacedOrigin(int w, int h, int cx, int cy);
+// Expects hwnd at E2ePlacedOrigin of its own measured size for the cursor
+// (cx, cy). 1 when it is there.
+int E2eExpectPlacedAt(const char *what, HWND hwnd, int cx, int cy);
 // A StringFileInfo value of exe under \StringFileInfo\<lang-cp>\<key>; 1 found.
 int E2eVersionString(const wchar_t *exe, const wchar_t *langCp, const wchar_t *key, wchar_t *out, size_t cap);
 // The fixed file version (MS, LS words); 1 found.
@@ -188,3 +202,4 @@ extern const E2eGroup g_spineGroup;
 extern const E2eGroup g_inputGroup;
 extern const E2eGroup g_resourcesGroup;
 extern const E2eGroup g_demoGroup;
+extern const E2eGroup g_placementGroup;

@@ -19,6 +19,7 @@ const E2eGroup *const kGroups[] = {
     &g_inputGroup,
     &g_resourcesGroup,
     &g_demoGroup,
+    &g_placementGroup,
 };
 
 // Groups that run only when named.
