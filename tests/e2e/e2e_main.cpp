@@ -20,6 +20,8 @@ const E2eGroup *const kGroups[] = {
     &g_resourcesGroup,
     &g_demoGroup,
     &g_placementGroup,
+    &g_toolListGroup,
+    &g_faultsGroup,
 };
 
 // Groups that run only when named.

@@ -1,0 +1,622 @@
+// Faults around sorvel: a data folder that cannot be had or written, a tool
+// list another program holds, a host that hangs, a crowd of second copies.
+// Each case states what must survive; none may leave a shared file cut short
+// or drop another tool's line, and none may put files anywhere else.
+#include <stdio.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <shlobj.h>
+
+#include "e2e_harness.h"
+
+namespace {
+
+const wchar_t kWarnNotEditing[] = L"『Kobble』の編集中ではありません．";
+const wchar_t kWarnCannotCreate[] = L"『Kobble』のファイルが作成できません．";
+const wchar_t kWarnAlreadyRunning[] = L"二重起動です.";
+
+enum { kPath = 1001, kAutoplay = 1003, kLoop = 1004 };
+enum { kFileCap = 1 << 16 };
+
+const DWORD kDialogWaitMs = 10000;
+const DWORD kExitWaitMs = 10000;
+const DWORD kWarningWaitMs = 10000;
+
+const char kOtherList[] = "12\tOther\tOther tool\t\"C:\\other.exe\"\r\n36\tOld\tOld\t\"C:\\old.exe\"\r\n";
+
+unsigned char g_read[kFileCap];
+
+struct Session {
+  E2eProc sorvel;
+  HWND dlg;
+};
+
+// A source file in the scratch folder, its bytes kept for comparison.
+struct Source {
+  wchar_t path[MAX_PATH];
+  unsigned char bytes[4099];
+  size_t len;
+};
+Source g_src;
+
+int MakeSource(const wchar_t *name, unsigned seed) {
+  E2ePath(g_src.path, MAX_PATH, g_workDir, name);
+  g_src.len = sizeof g_src.bytes;
+  E2eFillPattern(g_src.bytes, g_src.len, seed);
+  memcpy(g_src.bytes, "ID3", 3);
+  return E2eExpectTrue("source file written", E2eWriteFile(g_src.path, g_src.bytes, g_src.len), "write failed");
+}
+
+int StartWithDialog(Session *s) {
+  s->dlg = nullptr;
+  if (!E2eStartSorvel(&s->sorvel)) return 0;
+  s->dlg = E2eFindInsertDialog(s->sorvel.pid, kDialogWaitMs);
+  return E2eExpectTrue("insert dialog shown", s->dlg != nullptr, "no dialog within 10 s");
+}
+
+void FillAndOk(HWND dlg, const wchar_t *path, int autoplay, int loop) {
+  E2eSetControlText(dlg, kPath, path);
+  E2eSetCheck(dlg, kAutoplay, autoplay);
+  E2eSetCheck(dlg, kLoop, loop);
+  E2eClick(dlg, IDOK);
+}
+
+// Waits for sorvel to end with 0; a warning shown instead is named.
+int ExpectExitZero(Session *s, DWORD timeoutMs) {
+  unsigned long long end = E2eNowMs() + timeoutMs;
+  while (E2eRunning(&s->sorvel) && E2eNowMs() < end) {
+    HWND box = E2eFindMessageBox(s->sorvel.pid, 0);
+    if (box) {
+      wchar_t text[256];
+      char t8[800], found[900];
+      snprintf(found, sizeof found, "a warning \"%s\"", E2eUtf8(E2eMessageBoxText(box, text, 256), t8, sizeof t8));
+      return E2eExpectTrue("sorvel ended", 0, found);
+    }
+    Sleep(20);
+  }
+  DWORD code = 0;
+  if (!E2eExpectTrue("sorvel ended", E2eWaitExit(&s->sorvel, 0, &code), "still running")) return 0;
+  return E2eExpectInt("exit code", 0, code);
+}
+
+int CancelAndExit(Session *s) {
+  E2eClick(s->dlg, IDCANCEL);
+  return ExpectExitZero(s, kExitWaitMs);
+}
+
+int ExpectDialogStays(Session *s) {
+  Sleep(200);
+  int ok = E2eExpectTrue("sorvel still running", E2eRunning(&s->sorvel), "it ended");
+  return ok && E2eExpectTrue("dialog still open", IsWindow(s->dlg) && IsWindowVisible(s->dlg), "it closed");
+}
+
+int ExpectProbeOnly() {
+  E2eHostLog log;
+  E2eReadHostLog(&log);
+  const unsigned long long w[] = {1};
+  const long long l[] = {0};
+  return E2eExpectHostMessages(&log, w, l, 1);
+}
+
+int ExpectFlags(const wchar_t *expected) {
+  wchar_t flags[64];
+  return E2eExpectText("kx.ini [sorvel] flags", expected, E2eReadFlagsText(flags, 64));
+}
+
+// A file's bytes (null bytes: the file must not exist).
+int ExpectFile(const char *what, const wchar_t *path, const void *bytes, size_t len) {
+  size_t got = 0;
+  int exists = E2eReadFile(path, g_read, sizeof g_read, &got);
+  char label[128];
+  if (!bytes) {
+    snprintf(label, sizeof label, "%s absent", what);
+    return E2eExpectTrue(label, !exists, "it exists");
+  }
+  snprintf(label, sizeof label, "%s bytes", what);
+  if (!exists) return E2eExpectTrue(label, 0, "no such file");
+  return E2eExpectBytes(label, bytes, len, g_read, got < sizeof g_read ? got : sizeof g_read);
+}
+
+int ExpectDataFile(const wchar_t *name, const void *bytes, size_t len) {
+  wchar_t path[MAX_PATH];
+  char what[MAX_PATH];
+  snprintf(what, sizeof what, "Kx\\%ls", name);
+  return ExpectFile(what, E2eDataFile(path, MAX_PATH, name), bytes, len);
+}
+
+int ExpectDataText(const wchar_t *name, const char *text) { return ExpectDataFile(name, text, text ? strlen(text) : 0); }
+
+// The names in dir other than . and .. into one text ("a|b|"), sorted as found.
+wchar_t *FolderNames(const wchar_t *dir, wchar_t *out, size_t cap) {
+  wchar_t pattern[MAX_PATH + 8];
+  swprintf(pattern, MAX_PATH + 8, L"\\\\?\\%ls\\*", dir);
+  out[0] = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(pattern, &fd);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do {
+    if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
+    size_t n = wcslen(out);
+    swprintf(out + n, cap - n, L"%ls|", fd.cFileName);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return out;
+}
+
+// Names in the data folder other than the three shared files; a temporary
+// copy of the list left behind shows up here.
+int ExpectNoStrayFiles() {
+  wchar_t names[2048];
+  FolderNames(g_dataDir, names, 2048);
+  wchar_t stray[2048] = L"";
+  for (wchar_t *p = names, *bar; (bar = wcschr(p, L'|')) != nullptr; p = bar + 1) {
+    *bar = 0;
+    if (_wcsicmp(p, L"kx.ini") && _wcsicmp(p, L"$exec-list.txt") && _wcsicmp(p, L"$kobble.mp3")) {
+      wcscat(stray, p);
+      wcscat(stray, L" ");
+    }
+  }
+  char found[4096];
+  return E2eExpectTrue("only the shared files in Kx", stray[0] == 0, E2eUtf8(stray, found, sizeof found));
+}
+
+// ---- the AppData folder redirected -------------------------------------------
+// The shell takes the roaming AppData folder from these two values; Wine's
+// SHGetSpecialFolderPathW honours them at once, in every process, and fails
+// for a folder that does not exist.
+
+const wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+struct SavedValue {
+  int present;
+  DWORD type;
+  DWORD size;
+  BYTE data[2048];
+};
+
+void SaveAppDataValue(const wchar_t *key, SavedValue *v) {
+  v->present = 0;
+  v->size = sizeof v->data;
+  HKEY k;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return;
+  v->present = RegQueryValueExW(k, L"AppData", nullptr, &v->type, v->data, &v->size) == ERROR_SUCCESS;
+  RegCloseKey(k);
+}
+
+int SetAppDataValue(const wchar_t *key, DWORD type, const void *data, DWORD size) {
+  HKEY k;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    return 0;
+  LONG r = data ? RegSetValueExW(k, L"AppData", 0, type, static_cast<const BYTE *>(data), size)
+                : RegDeleteValueW(k, L"AppData");
+  RegCloseKey(k);
+  return r == ERROR_SUCCESS || (!data && r == ERROR_FILE_NOT_FOUND);
+}
+
+struct Redirect {
+  SavedValue user, shell;
+};
+
+int RedirectAppData(Redirect *r, const wchar_t *folder) {
+  SaveAppDataValue(kUserShellFolders, &r->user);
+  SaveAppDataValue(kShellFolders, &r->shell);
+  DWORD size = (DWORD)((wcslen(folder) + 1) * sizeof(wchar_t));
+  int ok = SetAppDataValue(kUserShellFolders, REG_EXPAND_SZ, folder, size) &&
+           SetAppDataValue(kShellFolders, REG_SZ, folder, size);
+  return E2eExpectTrue("AppData redirected in the registry", ok, "a registry write failed");
+}
+
+void RestoreAppData(const Redirect *r) {
+  int ok = SetAppDataValue(kUserShellFolders, r->user.type, r->user.present ? r->user.data : nullptr, r->user.size);
+  ok &= SetAppDataValue(kShellFolders, r->shell.type, r->shell.present ? r->shell.data : nullptr, r->shell.size);
+  wchar_t now[MAX_PATH + 1] = L"", data[MAX_PATH];
+  SHGetSpecialFolderPathW(nullptr, now, CSIDL_APPDATA, FALSE);
+  wcscpy(data, now);
+  wcscat(data, L"\\Kx");
+  E2eExpectTrue("AppData restored", ok && !_wcsicmp(data, g_dataDir), "the lookup still gives another folder");
+}
+
+// Creates every level of dir; paths beyond MAX_PATH go through \\?\.
+int MakeFolders(const wchar_t *dir) {
+  wchar_t path[1024];
+  swprintf(path, 1024, L"\\\\?\\%ls", dir);
+  for (wchar_t *p = path + 7; *p; ++p) {
+    if (*p != L'\\') continue;
+    *p = 0;
+    CreateDirectoryW(path, nullptr);
+    *p = L'\\';
+  }
+  CreateDirectoryW(path, nullptr);
+  DWORD attr = GetFileAttributesW(path);
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A folder path of exactly length characters under the scratch folder.
+int LongFolder(const wchar_t *tag, size_t length, wchar_t *out, size_t cap) {
+  E2ePath(out, cap, g_workDir, tag);
+  size_t need = length > wcslen(out) ? length - wcslen(out) : 0;
+  while (need > 0) {
+    size_t seg = need > 120 ? 60 : need > 60 ? need / 2 : need;  // backslash included
+    size_t n = wcslen(out);
+    if (n + seg + 1 > cap) return 0;
+    out[n] = L'\\';
+    for (size_t i = 1; i < seg; ++i) out[n + i] = (wchar_t)(L'a' + (n + i) % 26);
+    out[n + seg] = 0;
+    need -= seg;
+  }
+  return wcslen(out) == length && MakeFolders(out);
+}
+
+// Places where a data-folder path gone wrong would put the shared files: the
+// current folder, the root of C:, the Windows folder (profile files named
+// without a folder go there).
+int ExpectNothingElsewhere() {
+  wchar_t cwd[MAX_PATH], windir[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, cwd);
+  GetWindowsDirectoryW(windir, MAX_PATH);
+  const wchar_t *dirs[] = {cwd, L"C:\\", windir};
+  const wchar_t *names[] = {L"Kx", L"kx.ini", L"$kobble.mp3", L"$exec-list.txt"};
+  int ok = 1;
+  for (const wchar_t *dir : dirs) {
+    for (const wchar_t *name : names) {
+      wchar_t path[MAX_PATH];
+      E2ePath(path, MAX_PATH, dir, name);
+      if (!E2eFileExists(path)) continue;
+      char found[MAX_PATH * 3];
+      ok = E2eExpectTrue("nothing written outside the data folder", 0, E2eUtf8(path, found, sizeof found));
+      DeleteFileW(path);
+    }
+  }
+  return ok;
+}
+
+// How the AppData folder is spoiled.
+enum { kMissingDrive, kFileInTheWay, kLongPath };
+struct AppDataRow {
+  int kind;
+  size_t length;        // kLongPath: characters in the AppData path
+  int dataFolderFits;   // the AppData path plus \Kx\ fits in 255 characters
+};
+const AppDataRow kAppDataRows[] = {
+    // kind            length  data folder fits
+    {kMissingDrive, 0, 0},
+    {kFileInTheWay, 0, 0},
+    {kLongPath, 252, 0},  // AppData\Kx\ is 256 characters
+    {kLongPath, 254, 0},  // cut at 255, it would be AppData\ itself
+    {kLongPath, 251, 1},  // 255: the folder fits, kx.ini fits, the list and the drop file do not
+};
+
+// The tool starts on a spoiled AppData folder, shows its dialog, and OK with
+// an editing host reports that the host's file cannot be made. Nothing lands
+// in the real data folder or anywhere else.
+void BadAppData(int row) {
+  const AppDataRow *r = &kAppDataRows[row];
+  static const char kBlocker[] = "not a folder";
+  wchar_t appData[1024], blocker[MAX_PATH] = L"";
+  if (r->kind == kMissingDrive) {
+    // The first free drive letter from Q on.
+    DWORD drives = GetLogicalDrives();
+    wchar_t letter = L'Q';
+    while (letter < L'Z' && (drives & (1u << (letter - L'A')))) ++letter;
+    swprintf(appData, 1024, L"%lc:\\Users\\nobody\\AppData\\Roaming", letter);
+  } else if (r->kind == kFileInTheWay) {
+    E2ePath(appData, 1024, g_workDir, L"appdata-blocked");
+    E2ePath(blocker, MAX_PATH, appData, L"Kx");
+    if (!E2eExpectTrue("AppData folder made", MakeFolders(appData), "failed")) return;
+    if (!E2eExpectTrue("file in the way written", E2eWriteFile(blocker, kBlocker, strlen(kBlocker)), "failed"))
+      return;
+  } else {
+    wchar_t tag[32];
+    swprintf(tag, 32, L"long%zu", r->length);
+    if (!E2eExpectTrue("long AppData folder made", LongFolder(tag, r->length, appData, 1024), "failed")) return;
+  }
+  if (!MakeSource(L"redirect.mp3", 21)) return;
+  // The real data folder must stay absent: anything sorvel writes there is
+  // written to the wrong place.
+  if (!E2eResetDataFolder(nullptr) || !E2eExpectTrue("real Kx removed", RemoveDirectoryW(g_dataDir), "failed"))
+    return;
+  E2eProc host;
+  if (!E2eStartHost(L"", &host)) return;
+
+  Redirect redirect;
+  if (!RedirectAppData(&redirect, appData)) {
+    RestoreAppData(&redirect);
+    return;
+  }
+  // What the shell now answers, as sorvel will see it.
+  wchar_t seen[MAX_PATH + 1] = L"";
+  BOOL found = SHGetSpecialFolderPathW(nullptr, seen, CSIDL_APPDATA, FALSE);
+  if (r->kind == kMissingDrive) {
+    E2eExpectTrue("AppData lookup fails for a missing drive", !found, "it succeeded");
+  } else {
+    E2eExpectTrue("AppData lookup gives the redirected folder", found && !wcscmp(seen, appData), "another answer");
+  }
+
+  Session s;
+  if (StartWithDialog(&s)) {
+    FillAndOk(s.dlg, g_src.path, 1, 0);
+    E2eExpectWarning(s.sorvel.pid, kWarnCannotCreate, s.dlg, kWarningWaitMs);
+    ExpectDialogStays(&s);
+    CancelAndExit(&s);
+  }
+  E2eEndAll();
+  RestoreAppData(&redirect);
+
+  ExpectProbeOnly();
+  E2eExpectTrue("real data folder still absent", !E2eFileExists(g_dataDir), "Kx was created");
+  ExpectNothingElsewhere();
+  wchar_t names[2048];
+  char found8[4096];
+  if (r->kind == kFileInTheWay) {
+    ExpectFile("the file in the way", blocker, kBlocker, strlen(kBlocker));
+    E2eExpectTrue("nothing else in the AppData folder", !wcscmp(FolderNames(appData, names, 2048), L"Kx|"),
+                  E2eUtf8(names, found8, sizeof found8));
+  } else if (r->kind == kLongPath && !r->dataFolderFits) {
+    E2eExpectTrue("long AppData folder left empty", !FolderNames(appData, names, 2048)[0],
+                  E2eUtf8(names, found8, sizeof found8));
+  } else if (r->kind == kLongPath) {
+    // The data folder is made there; only the settings file fits in it.
+    wchar_t kx[1024];
+    swprintf(kx, 1024, L"%ls\\Kx", appData);
+    E2eExpectTrue("only Kx in the long AppData folder", !wcscmp(FolderNames(appData, names, 2048), L"Kx|"),
+                  E2eUtf8(names, found8, sizeof found8));
+    FolderNames(kx, names, 2048);
+    E2eExpectTrue("at most kx.ini in the long data folder", !names[0] || !_wcsicmp(names, L"kx.ini|"),
+                  E2eUtf8(names, found8, sizeof found8));
+  }
+  E2eResetDataFolder(nullptr);
+}
+
+// ---- a data folder that cannot be written --------------------------------------
+// Under Wine the process runs as root and neither Unix permissions nor the
+// read-only attribute stop a write, but the Unix immutable attribute does:
+// nothing can be created in an immutable folder, nor written to an immutable
+// file. Wine starts Unix programs without a process handle, so the effect is
+// awaited instead of the program.
+
+typedef char *(CDECL *UnixFileNameFn)(const wchar_t *);
+
+int RunChattr(const wchar_t *flag, const wchar_t *path) {
+  // Through void (*)(void), which any function pointer may be cast to and from.
+  UnixFileNameFn unixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void (*)(void)>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  if (!unixName) return 0;
+  char *name = unixName(path);
+  if (!name) return 0;
+  wchar_t line[2048];
+  swprintf(line, 2048, L"/usr/bin/chattr %ls \"%hs\"", flag, name);
+  HeapFree(GetProcessHeap(), 0, name);
+  STARTUPINFOW si;
+  memset(&si, 0, sizeof si);
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  memset(&pi, 0, sizeof pi);
+  if (!CreateProcessW(L"Z:\\usr\\bin\\chattr", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return 0;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  return 1;
+}
+
+// 1 when a write into path (a folder: a new file in it; a file: opening it for
+// writing) is refused.
+int WriteRefused(const wchar_t *path, int folder) {
+  wchar_t probe[MAX_PATH];
+  HANDLE h = folder ? CreateFileW(E2ePath(probe, MAX_PATH, path, L"probe.e2e"), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+                    : CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(h);
+  if (folder) DeleteFileW(probe);
+  return 0;
+}
+
+// Makes path unwritable (on) or writable again (off) and waits until it is so.
+int SetImmutable(const wchar_t *path, int folder, int on) {
+  if (!RunChattr(on ? L"+i" : L"-i", path)) return 0;
+  unsigned long long end = E2eNowMs() + 5000;
+  while (WriteRefused(path, folder) != on) {
+    if (E2eNowMs() >= end) return 0;
+    Sleep(20);
+  }
+  return 1;
+}
+
+enum { kIni = 1, kList = 2, kDrop = 4, kFolder = 8 };
+const wchar_t *const kSharedNames[] = {L"kx.ini", L"$exec-list.txt", L"$kobble.mp3"};
+
+// Locks (on) or unlocks the parts of the data folder in mask; unlocking is
+// attempted for every part even when one fails. 1 when all took effect.
+int LockDataFolder(int mask, int on) {
+  int ok = 1;
+  wchar_t path[MAX_PATH];
+  if (!on && (mask & kFolder)) ok &= SetImmutable(g_dataDir, 1, 0);
+  for (int i = 0; i < 3; ++i)
+    if (mask & (1 << i)) ok &= SetImmutable(E2eDataFile(path, MAX_PATH, kSharedNames[i]), 0, on);
+  if (on && (mask & kFolder)) ok &= SetImmutable(g_dataDir, 1, 1);
+  return ok;
+}
+
+struct LockedRow {
+  int locked;            // parts made unwritable
+  const char *ini;       // seeded kx.ini (flags=4: loop ticked)
+  int drop;              // an older drop file is seeded
+  int okSucceeds;        // OK hands the file over (else warning 5)
+  const wchar_t *flags;  // [sorvel] flags afterwards, when kx.ini is writable
+};
+const unsigned char kOldDrop[] = {'I', 'D', '3', 9, 8, 7, 6, 5};
+const LockedRow kLockedRows[] = {
+    // locked                          ini                        drop ok  flags
+    {kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, nullptr},
+    {kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, L"7"},
+    {kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, L"7"},
+    {kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, nullptr},
+    {kList, nullptr, 0, 1, L"3"},
+};
+
+// The tool works on a data folder it cannot (fully) write: the dialog opens,
+// OK either hands the file over or warns, and every file it cannot write is
+// left exactly as it was; settings it cannot save are lost without a word.
+void LockedDataFolder(int row) {
+  const LockedRow *r = &kLockedRows[row];
+  const E2eSeed seed = {r->ini, kOtherList, r->drop ? kOldDrop : nullptr, sizeof kOldDrop};
+  if (!MakeSource(L"locked.mp3", 31) || !E2eResetDataFolder(&seed)) return;
+  E2eProc host;
+  if (!E2eStartHost(L"", &host)) return;
+  if (!LockDataFolder(r->locked, 1)) {
+    LockDataFolder(r->locked, 0);
+    E2eExpectTrue("data folder made unwritable", 0, "chattr +i had no effect (needs Linux, e2fsprogs and root)");
+    return;
+  }
+  Session s;
+  if (StartWithDialog(&s)) {
+    // Autoplay ticked, loop as stored: a change of the flags word to save.
+    FillAndOk(s.dlg, g_src.path, 1, r->ini && strstr(r->ini, "flags=4") ? 1 : 0);
+    if (r->okSucceeds) {
+      ExpectExitZero(&s, kExitWaitMs);
+    } else {
+      E2eExpectWarning(s.sorvel.pid, kWarnCannotCreate, s.dlg, kWarningWaitMs);
+      ExpectDialogStays(&s);
+      CancelAndExit(&s);
+    }
+  }
+  E2eEndAll();
+  E2eExpectTrue("data folder writable again", LockDataFolder(r->locked, 0), "chattr -i had no effect");
+
+  if (r->flags) ExpectFlags(r->flags);
+  else ExpectDataText(L"kx.ini", r->ini);
+  ExpectDataText(L"$exec-list.txt", kOtherList);
+  if (r->okSucceeds) ExpectDataFile(L"$kobble.mp3", g_src.bytes, g_src.len);
+  else ExpectDataFile(L"$kobble.mp3", r->drop ? kOldDrop : nullptr, sizeof kOldDrop);
+  ExpectNoStrayFiles();
+}
+
+// ---- the tool list held by another program ---------------------------------
+
+// The driver keeps the list open, as the host might while it reads or writes
+// it, with the given sharing, for the whole first start. The list stays as it
+// is, no temporary copy is left, the dialog still opens.
+void ListHeld(int share) {
+  const E2eSeed seed = {nullptr, kOtherList, nullptr, 0};
+  if (!E2eResetDataFolder(&seed)) return;
+  wchar_t list[MAX_PATH];
+  HANDLE held = CreateFileW(E2eDataFile(list, MAX_PATH, L"$exec-list.txt"), GENERIC_READ | GENERIC_WRITE,
+                            (DWORD)share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!E2eExpectTrue("list opened by the driver", held != INVALID_HANDLE_VALUE, "open failed")) return;
+  Session s;
+  int shown = StartWithDialog(&s);
+  CloseHandle(held);
+  if (!shown || !CancelAndExit(&s)) return;
+  ExpectDataText(L"$exec-list.txt", kOtherList);
+  ExpectFlags(L"1");
+  ExpectNoStrayFiles();
+}
+
+// ---- a host that hangs -----------------------------------------------------------
+
+// The host does not answer the probe for 15 s: warning 4 after the bound, the
+// dialog keeps what the user entered, and the tool can be left at once while
+// the host still hangs.
+void HungHostDialogStays(int) {
+  E2eProc host;
+  if (!MakeSource(L"hung.mp3", 41) || !E2eResetDataFolder(nullptr)) return;
+  if (!E2eStartHost(L"--probe-delay-ms 15000", &host)) return;
+  Session s;
+  if (!StartWithDialog(&s)) return;
+  FillAndOk(s.dlg, g_src.path, 1, 1);
+  unsigned long long start = E2eNowMs();
+  HWND box = E2eFindMessageBox(s.sorvel.pid, 20000);
+  long long elapsed = (long long)(E2eNowMs() - start);
+  if (!E2eExpectTrue("warning within 20 s", box != nullptr, "none")) return;
+  char found[64];
+  snprintf(found, sizeof found, "%lld ms", elapsed);
+  E2eExpectTrue("warning after 9..14 s", elapsed >= 9000 && elapsed <= 14000, found);
+  wchar_t text[300];
+  E2eExpectText("warning text", kWarnNotEditing, E2eMessageBoxText(box, text, 256));
+  E2eDismissMessageBox(box);
+  E2eExpectTrue("warning dismissed", E2eWaitGone(box, 5000), "still open");
+  ExpectDialogStays(&s);
+  E2eExpectText("path field kept", g_src.path, E2eControlText(s.dlg, kPath, text, 300));
+  E2eExpectInt("autoplay box kept", 1, E2eGetCheck(s.dlg, kAutoplay));
+  E2eExpectInt("loop box kept", 1, E2eGetCheck(s.dlg, kLoop));
+  ExpectDataFile(L"$kobble.mp3", nullptr, 0);
+  E2eExpectTrue("host still hanging (premise)", E2eNowMs() - start < 14000, "15 s nearly over");
+  // Leaving must not wait for the host.
+  CancelAndExit(&s);
+  char took[64];
+  snprintf(took, sizeof took, "%llu ms after OK", E2eNowMs() - start);
+  E2eExpectTrue("ended before the host answered", E2eNowMs() - start < 15000, took);
+  ExpectFlags(L"7");
+}
+
+// ---- a crowd of second copies ------------------------------------------------------
+
+// 20 more starts while the first copy shows its dialog, four at a time: each
+// is refused with its own warning and ends with 0; the first copy's files are
+// untouched and its OK still works afterwards.
+void CrowdOfCopies(int) {
+  static const char kIni[] = "[sorvel]\r\nflags=5\r\n";
+  const E2eSeed seed = {kIni, kOtherList, kOldDrop, sizeof kOldDrop};
+  E2eProc host;
+  if (!MakeSource(L"crowd.mp3", 51) || !E2eResetDataFolder(&seed)) return;
+  if (!E2eStartHost(L"", &host)) return;
+  Session first;
+  if (!StartWithDialog(&first)) return;
+  enum { kCopies = 20, kBatch = 4 };
+  int refused = 0;
+  for (int done = 0; done < kCopies; done += kBatch) {
+    E2eProc copies[kBatch];
+    for (int i = 0; i < kBatch; ++i)
+      if (!E2eStartSorvel(&copies[i])) return;
+    for (int i = 0; i < kBatch; ++i) {
+      int ok = E2eExpectWarning(copies[i].pid, kWarnAlreadyRunning, nullptr, kWarningWaitMs);
+      DWORD code = 99;
+      ok &= E2eExpectTrue("second copy ended", E2eWaitExit(&copies[i], kExitWaitMs, &code), "still running");
+      ok &= E2eExpectInt("second copy exit code", 0, code);
+      refused += ok;
+    }
+  }
+  E2eExpectInt("copies refused cleanly", kCopies, refused);
+  ExpectDialogStays(&first);
+  E2eExpectInt("first dialog loop box", 1, E2eGetCheck(first.dlg, kLoop));
+  ExpectDataText(L"kx.ini", kIni);
+  ExpectDataText(L"$exec-list.txt", kOtherList);
+  ExpectDataFile(L"$kobble.mp3", kOldDrop, sizeof kOldDrop);
+  ExpectNoStrayFiles();
+  // The first copy still owns its run.
+  FillAndOk(first.dlg, g_src.path, 1, 1);
+  if (!ExpectExitZero(&first, kExitWaitMs)) return;
+  ExpectDataFile(L"$kobble.mp3", g_src.bytes, g_src.len);
+  ExpectFlags(L"7");
+  E2eHostLog log;
+  E2eReadHostLog(&log);
+  const unsigned long long w[] = {1, 6};
+  const long long l[] = {0, 5};
+  E2eExpectHostMessages(&log, w, l, 2);
+}
+
+const E2eCase kFaultCases[] = {
+    // name                            procedure            param
+    {"appdata_missing_drive", BadAppData, 0},
+    {"appdata_file_in_the_way", BadAppData, 1},
+    {"appdata_long_256", BadAppData, 2},
+    {"appdata_long_258", BadAppData, 3},
+    {"appdata_data_folder_255", BadAppData, 4},
+    {"locked_folder_and_files", LockedDataFolder, 0},
+    {"locked_folder_no_drop", LockedDataFolder, 1},
+    {"locked_folder_drop_exists", LockedDataFolder, 2},
+    {"locked_settings", LockedDataFolder, 3},
+    {"locked_list", LockedDataFolder, 4},
+    {"list_held_no_sharing", ListHeld, 0},
+    {"list_held_read_sharing", ListHeld, FILE_SHARE_READ},
+    {"list_held_read_write_sharing", ListHeld, FILE_SHARE_READ | FILE_SHARE_WRITE},
+    {"hung_host_dialog_stays", HungHostDialogStays, 0},
+    {"twenty_second_copies", CrowdOfCopies, 0},
+};
+
+}  // namespace
+
+const E2eGroup g_faultsGroup = {"faults", kFaultCases, E2E_COUNT(kFaultCases)};
