@@ -30,7 +30,10 @@
 # the ratio of the two medians (the verdict uses it); "paired" is the median
 # of the ratios of neighbouring runs, which is steadier when other jobs load
 # the machine. min/median/max of the raw times are shown.
-# Environment: RUNS (default 12), BENCH_KEEP_RAW=path (copy the raw times).
+# Other jobs on the machine show up as noise: compare the paired column, or
+# run again when the machine is quiet.
+# Environment: RUNS (default 12), BENCH_KEEP_RAW=path (copy the raw times),
+# E2E_PREFIX=path (keep the Wine prefix there between runs; see wine_env.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
