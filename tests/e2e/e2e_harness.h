@@ -203,5 +203,7 @@ extern const E2eGroup g_inputGroup;
 extern const E2eGroup g_resourcesGroup;
 extern const E2eGroup g_demoGroup;
 extern const E2eGroup g_placementGroup;
+extern const E2eGroup g_dragGroup;
+extern const E2eGroup g_aboutGroup;
 extern const E2eGroup g_toolListGroup;
 extern const E2eGroup g_faultsGroup;

@@ -20,6 +20,8 @@ const E2eGroup *const kGroups[] = {
     &g_resourcesGroup,
     &g_demoGroup,
     &g_placementGroup,
+    &g_dragGroup,
+    &g_aboutGroup,
     &g_toolListGroup,
     &g_faultsGroup,
 };
