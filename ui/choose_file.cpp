@@ -30,6 +30,20 @@ void SplitProposal(wchar_t* path, wchar_t* folder, wchar_t* title) {
   if (wcslen(path) >= kDialogCap) path[0] = L'\0';
 }
 
+// The common-dialog library costs every start a noticeable time to load, yet
+// only Browse needs it: it is loaded on first use and stays for the run.
+typedef BOOL(WINAPI* OpenFileNameProc)(OPENFILENAMEW*);
+
+OpenFileNameProc OpenFileDialog() {
+  static OpenFileNameProc proc;
+  if (!proc) {
+    HMODULE library = LoadLibraryW(L"comdlg32.dll");
+    FARPROC found = library ? GetProcAddress(library, "GetOpenFileNameW") : nullptr;
+    proc = reinterpret_cast<OpenFileNameProc>(reinterpret_cast<void*>(found));
+  }
+  return proc;
+}
+
 }  // namespace
 
 int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
@@ -64,6 +78,7 @@ int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
   ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
   ofn.lpstrTitle = L"Kobbleに挿入するMP3ファイルを選択する";
   ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  if (!GetOpenFileNameW(&ofn)) return 0;
+  OpenFileNameProc getOpenFileName = OpenFileDialog();
+  if (!getOpenFileName || !getOpenFileName(&ofn)) return 0;
   return PathExists(path);
 }
