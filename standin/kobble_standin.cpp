@@ -136,7 +136,8 @@ void RecordMessage(WPARAM wParam, LPARAM lParam) {
   char line[256];
   int n = snprintf(line, sizeof line, "msg wParam=%llu lParam=%lld", (unsigned long long)wParam, (long long)lParam);
   if (n < 0) n = 0;
-  if (lParam == 5) DescribeDropFile(line + n, sizeof line - (size_t)n);
+  // Hashing a large drop file keeps the sender waiting; only a log needs it.
+  if (lParam == 5 && g_opt.logPath[0]) DescribeDropFile(line + n, sizeof line - (size_t)n);
   if (g_list) {
     SendMessageA(g_list, LB_ADDSTRING, 0, (LPARAM)line);
     LRESULT count = SendMessageA(g_list, LB_GETCOUNT, 0, 0);
