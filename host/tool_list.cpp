@@ -1,6 +1,5 @@
 #include "host/tool_list.h"
 
-#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -15,30 +14,37 @@ const char kCrLf[] = "\r\n";
 
 enum { kOwnToolId = 36 };
 
-// Grows buf to hold n more bytes and copies them in; 0 when it cannot.
-int Put(ToolListBuffer* buf, const char* bytes, size_t n) {
-  if (n == 0) return 1;
-  if (n > SIZE_MAX - buf->size) return 0;
-  size_t need = buf->size + n;
+// Gives buf room for need bytes in one step; 0 when it cannot.
+int Reserve(ToolListBuffer* buf, size_t need) {
   if (buf->limit != 0 && need > buf->limit) return 0;
-  if (need > buf->capacity) {
-    size_t cap = buf->capacity != 0 ? buf->capacity : 256;
-    while (cap < need) cap = cap > SIZE_MAX / 2 ? need : cap * 2;
-    if (buf->limit != 0 && cap > buf->limit) cap = buf->limit;
-    char* grown = static_cast<char*>(realloc(buf->data, cap));
-    if (grown == nullptr) return 0;
-    buf->data = grown;
-    buf->capacity = cap;
-  }
-  memcpy(buf->data + buf->size, bytes, n);
-  buf->size = need;
+  if (need <= buf->capacity) return 1;
+  char* grown = static_cast<char*>(realloc(buf->data, need));
+  if (grown == nullptr) return 0;
+  buf->data = grown;
+  buf->capacity = need;
   return 1;
+}
+
+// Adds a piece to the edit unless it is empty: an empty write is a call for
+// nothing, and an empty slice of the list has no bytes to point at.
+void AddPiece(ToolListEdit* edit, const char* bytes, size_t n) {
+  if (n == 0) return;
+  edit->pieces[edit->count].bytes = bytes;
+  edit->pieces[edit->count].size = n;
+  edit->count++;
+  edit->size += n;
 }
 
 // Offset of the first CR LF at or after from, or size when none follows.
 size_t LineEnd(const char* text, size_t from, size_t size) {
-  for (size_t i = from; i + 1 < size; ++i) {
-    if (text[i] == '\r' && text[i + 1] == '\n') return i;
+  // memchr finds the CRs far faster than a byte loop; only a CR with room for
+  // an LF behind it can start a line end.
+  for (size_t i = from; i + 1 < size;) {
+    const void* cr = memchr(text + i, '\r', size - 1 - i);
+    if (cr == nullptr) break;
+    size_t at = static_cast<size_t>(static_cast<const char*>(cr) - text);
+    if (text[at + 1] == '\n') return at;
+    i = at + 1;
   }
   return size;
 }
@@ -58,8 +64,9 @@ int FieldIsOwnId(const char* p, const char* end) {
   return !negative && value == kOwnToolId;
 }
 
-int Fail(ToolListBuffer* out, int outcome) {
-  FreeToolListBuffer(out);
+int Refuse(ToolListEdit* edit, int outcome) {
+  edit->count = 0;
+  edit->size = 0;
   return outcome;
 }
 
@@ -85,12 +92,13 @@ size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]) 
 }
 
 int RewriteToolList(const char* old, size_t oldSize, const char* line,
-                    size_t lineSize, ToolListBuffer* out) {
-  out->size = 0;
+                    size_t lineSize, ToolListEdit* edit) {
+  edit->count = 0;
+  edit->size = 0;
   // Behind a NUL a text-based reader of the list sees nothing; such a list is
   // not ours to judge, and rewriting it could lose what follows the NUL.
   if (oldSize != 0 && memchr(old, '\0', oldSize) != nullptr) {
-    return Fail(out, kToolListOutsideFormat);
+    return Refuse(edit, kToolListOutsideFormat);
   }
 
   size_t start = 0;
@@ -103,7 +111,7 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
     const void* tab = memchr(old + start, '\t', oldSize - start);
     if (tab == nullptr) break;
     const char* tabAt = static_cast<const char*>(tab);
-    if (tabAt > old + end) return Fail(out, kToolListGap);
+    if (tabAt > old + end) return Refuse(edit, kToolListGap);
     if (FieldIsOwnId(old + start, tabAt)) {
       found = 1;
       break;
@@ -116,23 +124,41 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
     // with another line end; replacing it would drop other tools.
     if (memchr(old + start, '\r', end - start) != nullptr ||
         memchr(old + start, '\n', end - start) != nullptr) {
-      return Fail(out, kToolListOutsideFormat);
+      return Refuse(edit, kToolListOutsideFormat);
     }
     size_t after = end < oldSize ? end + 2 : oldSize;
-    if (!Put(out, old, start) || !Put(out, line, lineSize) ||
-        !Put(out, old + after, oldSize - after)) {
-      return Fail(out, kToolListNoMemory);
-    }
+    AddPiece(edit, old, start);
+    AddPiece(edit, line, lineSize);
+    AddPiece(edit, old + after, oldSize - after);
     return kToolListReplaced;
   }
 
   int endsInCrLf = oldSize >= 2 && old[oldSize - 2] == '\r' && old[oldSize - 1] == '\n';
-  if (!Put(out, old, oldSize) ||
-      (oldSize != 0 && !endsInCrLf && !Put(out, kCrLf, 2)) ||
-      !Put(out, line, lineSize)) {
-    return Fail(out, kToolListNoMemory);
-  }
+  AddPiece(edit, old, oldSize);
+  if (oldSize != 0 && !endsInCrLf) AddPiece(edit, kCrLf, 2);
+  AddPiece(edit, line, lineSize);
   return kToolListAppended;
+}
+
+int RewriteToolListInto(const char* old, size_t oldSize, const char* line,
+                        size_t lineSize, ToolListBuffer* out) {
+  out->size = 0;
+  ToolListEdit edit;
+  int outcome = RewriteToolList(old, oldSize, line, lineSize, &edit);
+  if (outcome != kToolListReplaced && outcome != kToolListAppended) {
+    FreeToolListBuffer(out);
+    return outcome;
+  }
+  // All the room at once: the whole content or none of it.
+  if (!Reserve(out, edit.size)) {
+    FreeToolListBuffer(out);
+    return kToolListNoMemory;
+  }
+  for (int i = 0; i < edit.count; ++i) {
+    memcpy(out->data + out->size, edit.pieces[i].bytes, edit.pieces[i].size);
+    out->size += edit.pieces[i].size;
+  }
+  return outcome;
 }
 
 void FreeToolListBuffer(ToolListBuffer* buf) {

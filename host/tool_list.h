@@ -14,10 +14,28 @@ enum {
   kToolListAppended = 2,    // own line added at the end (alone for an empty list)
   kToolListGap = 3,         // a line without TAB before a later line with one
   kToolListOutsideFormat = 4,  // a NUL byte, or a lone CR or LF in the line to replace
-  kToolListNoMemory = 5,    // the new content could not be built whole
+  kToolListNoMemory = 5,    // the new content could not be had whole in memory
 };
 
-// Growing byte buffer for the new content. Zero it before first use; limit,
+enum { kToolListPieceCap = 4 };
+
+// A run of bytes of the new content, lying in the old list, in the own line or
+// in a constant CR LF; never empty.
+struct ToolListPiece {
+  const char* bytes;
+  size_t size;
+};
+
+// The new content as the old list with the own line put in: its pieces in
+// order, and their total size. Nothing is copied, so it stays valid only as
+// long as the old list and the own line it was made from.
+struct ToolListEdit {
+  ToolListPiece pieces[kToolListPieceCap];
+  int count;
+  size_t size;
+};
+
+// Growing byte buffer for a whole content. Zero it before first use; limit,
 // when not 0, is the most bytes it may hold (a stand-in for scarce memory).
 struct ToolListBuffer {
   char* data;
@@ -32,12 +50,20 @@ struct ToolListBuffer {
 // kToolListPathCap with its NUL, or holds a double quote or control byte.
 size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]);
 
-// Builds in out the list old (oldSize bytes, any content) with line put in:
+// Decides how line goes into the list old (oldSize bytes, any content):
 // replacing the first line whose id reads as 36, else added at the end.
-// Returns kToolListReplaced or kToolListAppended with out holding the whole new
-// content; any other outcome leaves out empty (size 0): nothing is to be written.
+// Returns kToolListReplaced or kToolListAppended with edit holding the pieces
+// of the whole new content; any other outcome leaves edit without pieces
+// (count and size 0): nothing is to be written. Allocates nothing.
 int RewriteToolList(const char* old, size_t oldSize, const char* line,
-                    size_t lineSize, ToolListBuffer* out);
+                    size_t lineSize, ToolListEdit* edit);
+
+// RewriteToolList with the new content copied whole into out. Returns its
+// outcome with out holding the new content for kToolListReplaced or
+// kToolListAppended, or kToolListNoMemory when out cannot hold all of it;
+// every outcome but those two leaves out empty, its memory released.
+int RewriteToolListInto(const char* old, size_t oldSize, const char* line,
+                        size_t lineSize, ToolListBuffer* out);
 
 // Releases the buffer's memory and leaves it empty, its limit kept.
 void FreeToolListBuffer(ToolListBuffer* buf);

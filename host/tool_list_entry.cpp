@@ -21,9 +21,12 @@ enum {
   kWideCap = MAX_PATH + 1,        // program paths as the caller may hand them
   kNarrowCap = 2 * kWideCap,      // room for any of them in code page 932
 };
-const size_t kChunk = 1 << 20;    // bytes per low-level read or write call
+const size_t kChunk = 1 << 20;    // bytes per low-level read call
+// Each piece of the list goes out in one call (this is far beyond any list
+// kept here): every call is a trip through the run-time library and the system.
+const size_t kMostPerWrite = 1u << 30;
 // A list this large cannot be a tool list the host keeps; it is left alone
-// rather than read into memory twice over.
+// rather than read into memory.
 const long long kMostListBytes = 1LL << 28;
 
 const wchar_t kListName[] = L"$exec-list.txt";
@@ -138,24 +141,36 @@ DWORD ReplaceableList(const wchar_t* list) {
   return attr != 0 ? attr : FILE_ATTRIBUTE_NORMAL;
 }
 
-// Puts data in place of the list, whole or not at all: it goes to a temporary
-// file that is flushed and then moved over the list, so neither a failed write
-// nor a crash can leave the host a cut list. On failure the list stays as it was.
-void WriteList(const wchar_t* list, const char* data, size_t size) {
+// Writes n bytes to fd; 1 when all of them went out.
+int WriteAll(int fd, const char* bytes, size_t n) {
+  while (n != 0) {
+    unsigned part = static_cast<unsigned>(n < kMostPerWrite ? n : kMostPerWrite);
+    int w = _write(fd, bytes, part);
+    if (w <= 0) return 0;
+    bytes += w;
+    n -= static_cast<size_t>(w);
+  }
+  return 1;
+}
+
+// Puts the edited list in place of the list, whole or not at all: its pieces
+// go straight from the old content to a temporary file that is flushed and
+// then moved over the list, so neither a failed write nor a crash can leave
+// the host a cut list. On failure the list stays as it was.
+void WriteList(const wchar_t* list, const ToolListEdit* edit) {
   DWORD attr = ReplaceableList(list);
   if (attr == 0) return;
   wchar_t temp[MAX_PATH];
   if (!TempPathFor(list, temp)) return;
   int fd = _wopen(temp, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
   if (fd < 0) return;
-  size_t put = 0;
-  while (put < size) {
-    size_t left = size - put;
-    int w = _write(fd, data + put, static_cast<unsigned>(left < kChunk ? left : kChunk));
-    if (w <= 0) break;
-    put += static_cast<size_t>(w);
+  int whole = 1;
+  for (int i = 0; i < edit->count && whole; ++i) {
+    whole = WriteAll(fd, edit->pieces[i].bytes, edit->pieces[i].size);
   }
-  int whole = put == size && _commit(fd) == 0;
+  // The flush comes before the move: a crash must find either the old list or
+  // the whole new one under the list's name, never a cut one.
+  whole = whole && _commit(fd) == 0;
   if (_close(fd) != 0) whole = 0;
   if (!whole || !MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     _wunlink(temp);
@@ -186,11 +201,10 @@ int WriteToolListEntry(const wchar_t* programPath) {
   char* old = nullptr;
   size_t oldSize = 0;
   if (!ReadList(list, &old, &oldSize)) return 0;
-  ToolListBuffer fresh = {};
-  int outcome = RewriteToolList(old, oldSize, line, lineSize, &fresh);
+  // The edit points into old, so old lives until the new list is written.
+  ToolListEdit edit;
+  int outcome = RewriteToolList(old, oldSize, line, lineSize, &edit);
+  if (outcome == kToolListReplaced || outcome == kToolListAppended) WriteList(list, &edit);
   free(old);
-  if (outcome != kToolListReplaced && outcome != kToolListAppended) return 0;
-  WriteList(list, fresh.data, fresh.size);
-  FreeToolListBuffer(&fresh);
-  return 1;
+  return outcome == kToolListReplaced || outcome == kToolListAppended;
 }

@@ -99,6 +99,34 @@ void CheckOthersKept(int outcome, const std::string& old, const std::string& own
   Die("replacement altered more than one line", old, out);
 }
 
+// The edit itself, which the program writes straight from the bytes it read:
+// at most kToolListPieceCap non-empty pieces, each a slice of the old list,
+// the own line, or a CR LF, that together are the expected content.
+void CheckEdit(const std::string& old, const std::string& own, const Expected& want) {
+  ToolListEdit edit;
+  int outcome = RewriteToolList(old.data(), old.size(), own.data(), own.size(), &edit);
+  if (outcome != want.outcome) Die("edit outcome", want.content, "");
+  if (edit.count < 0 || edit.count > kToolListPieceCap) Die("edit piece count", "", "");
+  std::string joined;
+  size_t total = 0;
+  for (int i = 0; i < edit.count; ++i) {
+    const ToolListPiece& p = edit.pieces[i];
+    // Addresses compared as integers: the piece may lie in another object.
+    uintptr_t at = reinterpret_cast<uintptr_t>(p.bytes);
+    uintptr_t o = reinterpret_cast<uintptr_t>(old.data());
+    bool inOld = at >= o && p.size <= old.size() && at - o <= old.size() - p.size;
+    bool isOwn = p.bytes == own.data() && p.size == own.size();
+    bool isCrLf = p.size == 2 && p.bytes[0] == '\r' && p.bytes[1] == '\n';
+    if (p.size == 0 || !(inOld || isOwn || isCrLf)) {
+      Die("edit piece from elsewhere", want.content, joined);
+    }
+    joined.append(p.bytes, p.size);
+    total += p.size;
+  }
+  if (total != edit.size) Die("edit size", want.content, joined);
+  if (joined != want.content) Die("edit content", want.content, joined);
+}
+
 void CheckOwnLine(const uint8_t* data, size_t size) {
   char path[kToolListPathCap + 8] = {};
   size_t n = size < sizeof path - 1 ? size : sizeof path - 1;
@@ -141,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     want = {kToolListNoMemory, ""};
   }
 
-  int outcome = RewriteToolList(old.data(), old.size(), own.data(), own.size(), &out);
+  int outcome = RewriteToolListInto(old.data(), old.size(), own.data(), own.size(), &out);
   std::string got(out.data != nullptr ? out.data : "", out.size);
   if (outcome != want.outcome) {
     char what[64];
@@ -154,5 +182,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   CheckOthersKept(outcome, old, own, got);
   FreeToolListBuffer(&out);
+  CheckEdit(old, own, Model(old, own));
   return 0;
 }

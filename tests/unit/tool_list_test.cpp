@@ -143,7 +143,7 @@ TEST(ToolList, Rewrite) {
   ASSERT_EQ(Hex(kOwn), Hex(own));
   for (const RewriteCase& c : kRewriteCases) {
     ToolListBuffer out = {};
-    int outcome = RewriteToolList(c.old.data(), c.old.size(), own.data(), own.size(), &out);
+    int outcome = RewriteToolListInto(c.old.data(), c.old.size(), own.data(), own.size(), &out);
     EXPECT_EQ(c.expected, outcome) << c.name;
     EXPECT_EQ(Hex(c.expectedNew), Hex(std::string(out.data ? out.data : "", out.size)))
         << c.name;
@@ -161,7 +161,7 @@ TEST(ToolList, RewriteNeverYieldsPartialContent) {
     for (size_t limit : {c.expectedNew.size() - 1, c.expectedNew.size() / 2, size_t{1}}) {
       ToolListBuffer out = {};
       out.limit = limit;
-      int outcome = RewriteToolList(c.old.data(), c.old.size(), own.data(), own.size(), &out);
+      int outcome = RewriteToolListInto(c.old.data(), c.old.size(), own.data(), own.size(), &out);
       EXPECT_EQ(kToolListNoMemory, outcome) << c.name << ", limit " << limit;
       EXPECT_EQ(0u, out.size) << c.name << ", limit " << limit;
       EXPECT_EQ(nullptr, out.data) << c.name << ", limit " << limit;
@@ -169,7 +169,7 @@ TEST(ToolList, RewriteNeverYieldsPartialContent) {
     }
     ToolListBuffer out = {};
     out.limit = c.expectedNew.size();
-    int outcome = RewriteToolList(c.old.data(), c.old.size(), own.data(), own.size(), &out);
+    int outcome = RewriteToolListInto(c.old.data(), c.old.size(), own.data(), own.size(), &out);
     EXPECT_EQ(c.expected, outcome) << c.name << ", exact room";
     EXPECT_EQ(Hex(c.expectedNew), Hex(std::string(out.data ? out.data : "", out.size)))
         << c.name << ", exact room";
@@ -177,15 +177,73 @@ TEST(ToolList, RewriteNeverYieldsPartialContent) {
   }
 }
 
+// The edit is written straight from the bytes read, so its pieces must be
+// slices of the old list itself (not of a copy), the own line, or a CR LF.
+// Each piece is described as a source and a range:
+//   o<from>-<to>  old list bytes [from, to)
+//   L             the whole own line
+//   N             a CR LF that is in neither
+std::string DescribeEdit(const ToolListEdit& edit, const std::string& old, const std::string& own) {
+  std::string text;
+  for (int i = 0; i < edit.count; ++i) {
+    const ToolListPiece& p = edit.pieces[i];
+    const char* o = old.data();
+    if (!text.empty()) text += " ";
+    if (p.bytes >= o && p.bytes + p.size <= o + old.size() && p.size != 0) {
+      text += "o" + std::to_string(p.bytes - o) + "-" + std::to_string(p.bytes - o + p.size);
+    } else if (p.bytes == own.data() && p.size == own.size()) {
+      text += "L";
+    } else if (p.size == 2 && p.bytes[0] == '\r' && p.bytes[1] == '\n') {
+      text += "N";
+    } else {
+      text += "?" + std::to_string(p.size);
+    }
+  }
+  return text;
+}
+
+TEST(ToolList, EditPiecesPointIntoTheOldList) {
+  const struct {
+    const char* name;
+    std::string old;
+    int expected;        // outcome
+    const char* pieces;  // as DescribeEdit writes them; "" for no edit
+  } cases[] = {
+      // name                        old                              expected             pieces
+      {"no content",                 "",                              kToolListAppended,   "L"},
+      {"only line is 36",            B("36\told\r\n"),                kToolListReplaced,   "L"},
+      {"first line 36",              B("36\told\r\n1\tA"),            kToolListReplaced,   "L o8-11"},
+      {"middle line 36",             B("1\tA\r\n36\told\r\n2\tB"),    kToolListReplaced,   "o0-5 L o13-16"},
+      {"last line 36 without CR LF", B("1\tA\r\n36\told"),            kToolListReplaced,   "o0-5 L"},
+      {"no 36",                      B("1\tA\r\n"),                   kToolListAppended,   "o0-5 L"},
+      {"no 36, no final CR LF",      B("1\tA"),                       kToolListAppended,   "o0-3 N L"},
+      {"gap",                        B("1\tA\r\n\r\n2\tB"),           kToolListGap,        ""},
+      {"NUL",                        B("36\told\0\r\n"),              kToolListOutsideFormat, ""},
+  };
+  const std::string own = OwnLine();
+  for (const auto& c : cases) {
+    ToolListEdit edit;
+    edit.count = 3;  // stale values from an earlier use must not survive
+    edit.size = 99;
+    int outcome = RewriteToolList(c.old.data(), c.old.size(), own.data(), own.size(), &edit);
+    EXPECT_EQ(c.expected, outcome) << c.name;
+    EXPECT_EQ(std::string(c.pieces), DescribeEdit(edit, c.old, own)) << c.name;
+    size_t total = 0;
+    for (int i = 0; i < edit.count; ++i) total += edit.pieces[i].size;
+    EXPECT_EQ(total, edit.size) << c.name;
+  }
+}
+
 TEST(ToolList, RewriteLargeListKeepsEveryByte) {
-  // Many growth steps of the buffer: every other tool's line must survive.
+  // A list of many lines with the match deep inside: every other tool's line
+  // must survive.
   std::string old;
   for (int i = 0; i < 5000; ++i) old += std::to_string(100 + i) + "\tTool\tTool\t\"C:\\t.exe\"\r\n";
   const std::string own = OwnLine();
   std::string list = old;
   list.insert(old.find("3100\t"), "36\told\r\n");
   ToolListBuffer out = {};
-  int outcome = RewriteToolList(list.data(), list.size(), own.data(), own.size(), &out);
+  int outcome = RewriteToolListInto(list.data(), list.size(), own.data(), own.size(), &out);
   std::string expected = old;
   expected.insert(old.find("3100\t"), own);
   EXPECT_EQ(kToolListReplaced, outcome);
