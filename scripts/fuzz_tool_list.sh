@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Fuzzes the tool-list rewrite for the given number of seconds (default 60).
-# Builds with clang in build-fuzz, runs on a scratch copy of the seed corpus,
-# and exits non-zero when the fuzzer finds a crash or an oracle failure.
+# Builds with clang in build-fuzz (FUZZ_BUILD=dir for another folder), runs on
+# a scratch copy of the seed corpus, and exits non-zero when the fuzzer finds a
+# crash or an oracle failure.
 set -euo pipefail
 
 seconds="${1:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/build-fuzz"
+build="${FUZZ_BUILD:-$root/build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tool_list_fuzzer -j2
@@ -23,9 +24,9 @@ status=0
 grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+ +DONE)' "$work/log" || true
 if [ "$status" -ne 0 ]; then
   tail -n 40 "$work/log" >&2
-  mkdir -p "$root/build-fuzz/findings"
-  cp "$work"/artifacts/* "$root/build-fuzz/findings/" 2>/dev/null || true
-  echo "fuzz_tool_list: finding (exit $status); inputs kept in build-fuzz/findings" >&2
+  mkdir -p "$build/findings"
+  cp "$work"/artifacts/* "$build/findings/" 2>/dev/null || true
+  echo "fuzz_tool_list: finding (exit $status); inputs kept in $build/findings" >&2
   exit "$status"
 fi
 echo "fuzz_tool_list: no finding in ${seconds}s"
