@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "e2e_harness.h"
+#include "e2e_toollist.h"
 
 namespace {
 
@@ -23,7 +24,9 @@ const DWORD kDialogWaitMs = 10000;
 const DWORD kExitWaitMs = 10000;
 const DWORD kWarningWaitMs = 10000;
 
-const char kOtherList[] = "12\tOther\tOther tool\t\"C:\\other.exe\"\r\n36\tOld\tOld\t\"C:\\old.exe\"\r\n";
+// Another tool's line and an older line of sorvel's own.
+#define OTHER_TOOL "12\tOther\tOther tool\t\"C:\\other.exe\"\r\n"
+const char kOtherList[] = OTHER_TOOL "36\tOld\tOld\t\"C:\\old.exe\"\r\n";
 
 unsigned char g_read[kFileCap];
 
@@ -126,6 +129,31 @@ int ExpectDataFile(const wchar_t *name, const void *bytes, size_t len) {
 }
 
 int ExpectDataText(const wchar_t *name, const char *text) { return ExpectDataFile(name, text, text ? strlen(text) : 0); }
+
+// Where sorvel may or may not manage to enter itself, the list is either kOtherList
+// as it was or whole with sorvel's line in place of the older one; never cut,
+// never without the other tool.
+int ExpectListOldOrEntered() {
+  static unsigned char entered[1024];
+  size_t head = strlen(OTHER_TOOL);
+  memcpy(entered, OTHER_TOOL, head);
+  size_t own = E2eOwnListLine(g_sorvelExe, entered + head, sizeof entered - head);
+  wchar_t path[MAX_PATH];
+  size_t got = 0;
+  if (!E2eExpectTrue("$exec-list.txt exists", E2eReadFile(E2eDataFile(path, MAX_PATH, L"$exec-list.txt"), g_read,
+                                                           sizeof g_read, &got), "missing"))
+    return 0;
+  if (got == strlen(kOtherList) && !memcmp(g_read, kOtherList, got)) {
+    E2eNote("list left as it was");
+    return 1;
+  }
+  if (got == head + own && !memcmp(g_read, entered, got)) {
+    E2eNote("list entered");
+    return 1;
+  }
+  return E2eExpectBytes("$exec-list.txt (old, or with sorvel entered)", entered, head + own, g_read,
+                        got < sizeof g_read ? got : sizeof g_read);
+}
 
 // The names in dir other than . and .. into one text ("a|b|"), sorted as found.
 wchar_t *FolderNames(const wchar_t *dir, wchar_t *out, size_t cap) {
@@ -250,13 +278,14 @@ int LongFolder(const wchar_t *tag, size_t length, wchar_t *out, size_t cap) {
 }
 
 // Places where a data-folder path gone wrong would put the shared files: the
-// current folder, the root of C:, the Windows folder (profile files named
-// without a folder go there).
+// current folder and its drive's root, the root of C:, the Windows folder
+// (profile files named without a folder go there).
 int ExpectNothingElsewhere() {
-  wchar_t cwd[MAX_PATH], windir[MAX_PATH];
+  wchar_t cwd[MAX_PATH], windir[MAX_PATH], root[4] = L"C:\\";
   GetCurrentDirectoryW(MAX_PATH, cwd);
   GetWindowsDirectoryW(windir, MAX_PATH);
-  const wchar_t *dirs[] = {cwd, L"C:\\", windir};
+  if (cwd[0] && cwd[1] == L':') root[0] = cwd[0];
+  const wchar_t *dirs[] = {cwd, root, L"C:\\", windir};
   const wchar_t *names[] = {L"Kx", L"kx.ini", L"$kobble.mp3", L"$exec-list.txt"};
   int ok = 1;
   for (const wchar_t *dir : dirs) {
@@ -363,6 +392,7 @@ void BadAppData(int row) {
     E2eExpectTrue("only Kx in the long AppData folder", !wcscmp(FolderNames(appData, names, 2048), L"Kx|"),
                   E2eUtf8(names, found8, sizeof found8));
     FolderNames(kx, names, 2048);
+    E2eNote("in the 255-character data folder: \"%s\"", E2eUtf8(names, found8, sizeof found8));
     E2eExpectTrue("at most kx.ini in the long data folder", !names[0] || !_wcsicmp(names, L"kx.ini|"),
                   E2eUtf8(names, found8, sizeof found8));
   }
@@ -373,30 +403,48 @@ void BadAppData(int row) {
 // Under Wine the process runs as root and neither Unix permissions nor the
 // read-only attribute stop a write, but the Unix immutable attribute does:
 // nothing can be created in an immutable folder, nor written to an immutable
-// file. Wine starts Unix programs without a process handle, so the effect is
-// awaited instead of the program.
+// file.
 
 typedef char *(CDECL *UnixFileNameFn)(const wchar_t *);
 
-int RunChattr(const wchar_t *flag, const wchar_t *path) {
+// The Unix name of a Windows path into out; 1 done.
+int UnixName(const wchar_t *path, char *out, size_t cap) {
   // Through void (*)(void), which any function pointer may be cast to and from.
   UnixFileNameFn unixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void (*)(void)>(
       GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
   if (!unixName) return 0;
   char *name = unixName(path);
   if (!name) return 0;
-  wchar_t line[2048];
-  swprintf(line, 2048, L"/usr/bin/chattr %ls \"%hs\"", flag, name);
+  int fits = strlen(name) < cap && !strchr(name, '\'');
+  if (fits) strcpy(out, name);
   HeapFree(GetProcessHeap(), 0, name);
+  return fits;
+}
+
+// Runs chattr with flag on path and waits until it has finished: Wine starts
+// Unix programs without a process handle, so the shell leaves a mark behind.
+int RunChattr(const wchar_t *flag, const wchar_t *path) {
+  wchar_t done[MAX_PATH];
+  E2ePath(done, MAX_PATH, g_workDir, L"chattr.done");
+  DeleteFileW(done);
+  char target[1024], mark[1024];
+  if (!UnixName(path, target, sizeof target) || !UnixName(done, mark, sizeof mark)) return 0;
+  wchar_t line[3000];
+  swprintf(line, 3000, L"/bin/sh -c \"/usr/bin/chattr %ls '%hs' && : > '%hs'\"", flag, target, mark);
   STARTUPINFOW si;
   memset(&si, 0, sizeof si);
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   memset(&pi, 0, sizeof pi);
-  if (!CreateProcessW(L"Z:\\usr\\bin\\chattr", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return 0;
+  if (!CreateProcessW(L"Z:\\bin\\sh", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
   if (pi.hThread) CloseHandle(pi.hThread);
   if (pi.hProcess) CloseHandle(pi.hProcess);
+  unsigned long long end = E2eNowMs() + 5000;
+  while (!E2eFileExists(done)) {
+    if (E2eNowMs() >= end) return 0;
+    Sleep(10);
+  }
+  DeleteFileW(done);
   return 1;
 }
 
@@ -414,15 +462,9 @@ int WriteRefused(const wchar_t *path, int folder) {
   return 0;
 }
 
-// Makes path unwritable (on) or writable again (off) and waits until it is so.
+// Makes path unwritable (on) or writable again (off); 1 when it is so.
 int SetImmutable(const wchar_t *path, int folder, int on) {
-  if (!RunChattr(on ? L"+i" : L"-i", path)) return 0;
-  unsigned long long end = E2eNowMs() + 5000;
-  while (WriteRefused(path, folder) != on) {
-    if (E2eNowMs() >= end) return 0;
-    Sleep(20);
-  }
-  return 1;
+  return RunChattr(on ? L"+i" : L"-i", path) && WriteRefused(path, folder) == on;
 }
 
 enum { kIni = 1, kList = 2, kDrop = 4, kFolder = 8 };
@@ -446,15 +488,16 @@ struct LockedRow {
   int drop;              // an older drop file is seeded
   int okSucceeds;        // OK hands the file over (else warning 5)
   const wchar_t *flags;  // [sorvel] flags afterwards, when kx.ini is writable
+  int listMayChange;     // the list stays writable: old or entered, both sound
 };
 const unsigned char kOldDrop[] = {'I', 'D', '3', 9, 8, 7, 6, 5};
 const LockedRow kLockedRows[] = {
-    // locked                          ini                        drop ok  flags
-    {kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, nullptr},
-    {kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, L"7"},
-    {kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, L"7"},
-    {kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, nullptr},
-    {kList, nullptr, 0, 1, L"3"},
+    // locked                          ini                        drop ok  flags    list may change
+    {kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, nullptr, 0},
+    {kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, L"7", 1},
+    {kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, L"7", 1},
+    {kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, nullptr, 0},
+    {kList, nullptr, 0, 1, L"3", 0},
 };
 
 // The tool works on a data folder it cannot (fully) write: the dialog opens,
@@ -488,7 +531,8 @@ void LockedDataFolder(int row) {
 
   if (r->flags) ExpectFlags(r->flags);
   else ExpectDataText(L"kx.ini", r->ini);
-  ExpectDataText(L"$exec-list.txt", kOtherList);
+  if (r->listMayChange) ExpectListOldOrEntered();
+  else ExpectDataText(L"$exec-list.txt", kOtherList);
   if (r->okSucceeds) ExpectDataFile(L"$kobble.mp3", g_src.bytes, g_src.len);
   else ExpectDataFile(L"$kobble.mp3", r->drop ? kOldDrop : nullptr, sizeof kOldDrop);
   ExpectNoStrayFiles();
@@ -497,8 +541,8 @@ void LockedDataFolder(int row) {
 // ---- the tool list held by another program ---------------------------------
 
 // The driver keeps the list open, as the host might while it reads or writes
-// it, with the given sharing, for the whole first start. The list stays as it
-// is, no temporary copy is left, the dialog still opens.
+// it, with the given sharing, for the whole first start. The list is never
+// cut, no temporary copy is left, the dialog still opens.
 void ListHeld(int share) {
   const E2eSeed seed = {nullptr, kOtherList, nullptr, 0};
   if (!E2eResetDataFolder(&seed)) return;
@@ -510,7 +554,9 @@ void ListHeld(int share) {
   int shown = StartWithDialog(&s);
   CloseHandle(held);
   if (!shown || !CancelAndExit(&s)) return;
-  ExpectDataText(L"$exec-list.txt", kOtherList);
+  // Without write sharing no writer can touch it; with it, the list is whole.
+  if (share & FILE_SHARE_WRITE) ExpectListOldOrEntered();
+  else ExpectDataText(L"$exec-list.txt", kOtherList);
   ExpectFlags(L"1");
   ExpectNoStrayFiles();
 }

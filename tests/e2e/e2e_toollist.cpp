@@ -6,6 +6,7 @@
 #include <wchar.h>
 
 #include "e2e_harness.h"
+#include "e2e_toollist.h"
 
 namespace {
 
@@ -31,31 +32,10 @@ int ExactCp932(const wchar_t *text, char *out, int cap) {
   return n > 0 && !usedDefault ? n - 1 : 0;
 }
 
-// Sorvel's own line for the program at exe, as the host must read it: the path
-// in code page 932, or its short form when some character has none there.
-// Returns its length; 0 when neither form has one.
-size_t OwnLine(const wchar_t *exe, unsigned char *out, size_t cap) {
-  char path[MAX_PATH * 2];
-  int n = ExactCp932(exe, path, sizeof path);
-  if (n == 0) {
-    wchar_t shortPath[MAX_PATH];
-    DWORD got = GetShortPathNameW(exe, shortPath, MAX_PATH);
-    if (got == 0 || got >= MAX_PATH) return 0;
-    n = ExactCp932(shortPath, path, sizeof path);
-    if (n == 0) return 0;
-  }
-  size_t len = sizeof kOwnHead + (size_t)n + 3;
-  if (len > cap) return 0;
-  memcpy(out, kOwnHead, sizeof kOwnHead);
-  memcpy(out + sizeof kOwnHead, path, (size_t)n);
-  memcpy(out + sizeof kOwnHead + n, "\"\r\n", 3);
-  return len;
-}
-
 // Expands a template in which OWN stands for the own line of exe.
 size_t Expand(const char *tmpl, const wchar_t *exe, unsigned char *out, size_t cap) {
   unsigned char own[MAX_PATH * 2 + 64];
-  size_t ownLen = OwnLine(exe, own, sizeof own);
+  size_t ownLen = E2eOwnListLine(exe, own, sizeof own);
   size_t o = 0;
   for (const char *p = tmpl; *p; ++p) {
     if (*p == OWN[0]) {
@@ -148,6 +128,9 @@ const ListRow kListRows[] = {
      "9\t\x83\x5c\x83\x74\x83\x67\t\x95\x5c\x8e\xa6\t\"C:\\\x95\x5c\\t.exe\"\r\n" OWN},
     // An empty line between lines with TABs: not a list sorvel can read.
     {"1\tA\tA\t\"a\"\r\n\r\n2\tB\tB\t\"b\"\r\n", "1\tA\tA\t\"a\"\r\n\r\n2\tB\tB\t\"b\"\r\n"},
+    // Lines ended by LF alone read as one line: its other tools must survive.
+    {"36\tOld\tOld\t\"o\"\n1\tA\tA\t\"a\"\n", "36\tOld\tOld\t\"o\"\n1\tA\tA\t\"a\"\n"},
+    {"1\tA\tA\t\"a\"\n36\tOld\tOld\t\"o\"\n", "1\tA\tA\t\"a\"\n36\tOld\tOld\t\"o\"\n\r\n" OWN},
 };
 
 // No kx.ini: the first start puts the own line in the list and notes it.
@@ -225,7 +208,7 @@ void ProgramPath(int param) {
   E2ePath(exe, MAX_PATH, dir, L"sorvel.exe");
   if (!E2eExpectTrue("program copied", CopyFileW(g_sorvelExe, exe, FALSE), "copy failed")) return;
   unsigned char own[MAX_PATH * 2 + 64];
-  if (!E2eExpectTrue("own line computable", OwnLine(exe, own, sizeof own) != 0, "no code page 932 form")) return;
+  if (!E2eExpectTrue("own line computable", E2eOwnListLine(exe, own, sizeof own) != 0, "no code page 932 form")) return;
   static const char kList[] = "36\tOld\tOld\t\"C:\\old.exe\"\r\n";
   const E2eSeed seed = {nullptr, kList, nullptr, 0};
   if (!StartAndCancel(exe, &seed, 0)) return;
@@ -247,6 +230,8 @@ const E2eCase kToolListCases[] = {
     {"append_after_crlf", FirstStart, 9},
     {"other_lines_cp932", FirstStart, 10},
     {"gap_untouched", FirstStart, 11},
+    {"lf_lines_36_first_kept", FirstStart, 12},
+    {"lf_lines_appended", FirstStart, 13},
     {"flags_1_untouched", EntryMadeBefore, 0},
     {"flags_5_no_list_made", EntryMadeBefore, 1},
     {"flags_minus_1_untouched", EntryMadeBefore, 2},
@@ -257,5 +242,25 @@ const E2eCase kToolListCases[] = {
 };
 
 }  // namespace
+
+// The path in code page 932, or its short form when some character has none
+// there, as the host must read it.
+size_t E2eOwnListLine(const wchar_t *exe, unsigned char *out, size_t cap) {
+  char path[MAX_PATH * 2];
+  int n = ExactCp932(exe, path, sizeof path);
+  if (n == 0) {
+    wchar_t shortPath[MAX_PATH];
+    DWORD got = GetShortPathNameW(exe, shortPath, MAX_PATH);
+    if (got == 0 || got >= MAX_PATH) return 0;
+    n = ExactCp932(shortPath, path, sizeof path);
+    if (n == 0) return 0;
+  }
+  size_t len = sizeof kOwnHead + (size_t)n + 3;
+  if (len > cap) return 0;
+  memcpy(out, kOwnHead, sizeof kOwnHead);
+  memcpy(out + sizeof kOwnHead, path, (size_t)n);
+  memcpy(out + sizeof kOwnHead + n, "\"\r\n", 3);
+  return len;
+}
 
 const E2eGroup g_toolListGroup = {"toollist", kToolListCases, E2E_COUNT(kToolListCases)};
