@@ -26,6 +26,8 @@ e2e_env_cleanup() {
     E2E_XVFB_PID=
   fi
   if [ -n "${E2E_TMP:-}" ] && [ -d "$E2E_TMP" ]; then
+    # A run stopped inside a locked-folder case leaves the immutable flag set.
+    chattr -R -i "$E2E_TMP" 2>/dev/null || true
     rm -rf "$E2E_TMP"
     E2E_TMP=
   fi
