@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
-  zip
+  zip e2fsprogs
 )
 missing=()
 for p in "${packages[@]}"; do
