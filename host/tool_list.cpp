@@ -1,5 +1,6 @@
 #include "host/tool_list.h"
 
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -35,14 +36,35 @@ void AddPiece(ToolListEdit* edit, const char* bytes, size_t n) {
   edit->size += n;
 }
 
+// First byte c in [p, p + n), or null. The list is looked through a machine
+// word at a time: the run-time library's memchr of some systems (Wine's among
+// them) goes byte by byte, which made the scan of a long list cost as much as
+// writing it. A word holds c where (x - ones) & ~x & highs is not 0, with x
+// the word XOR c in every byte; the bytes are then found one by one.
+const char* FindByte(const char* p, size_t n, char c) {
+  const uintptr_t ones = ~uintptr_t{0} / 0xFF;
+  const uintptr_t highs = ones << 7;
+  const uintptr_t pattern = ones * static_cast<unsigned char>(c);
+  size_t i = 0;
+  for (; n - i >= sizeof(uintptr_t); i += sizeof(uintptr_t)) {
+    uintptr_t word;
+    memcpy(&word, p + i, sizeof word);
+    uintptr_t x = word ^ pattern;
+    if (((x - ones) & ~x & highs) != 0) break;
+  }
+  for (; i < n; ++i) {
+    if (p[i] == c) return p + i;
+  }
+  return nullptr;
+}
+
 // Offset of the first CR LF at or after from, or size when none follows.
 size_t LineEnd(const char* text, size_t from, size_t size) {
-  // memchr finds the CRs far faster than a byte loop; only a CR with room for
-  // an LF behind it can start a line end.
+  // Only a CR with room for an LF behind it can start a line end.
   for (size_t i = from; i + 1 < size;) {
-    const void* cr = memchr(text + i, '\r', size - 1 - i);
+    const char* cr = FindByte(text + i, size - 1 - i, '\r');
     if (cr == nullptr) break;
-    size_t at = static_cast<size_t>(static_cast<const char*>(cr) - text);
+    size_t at = static_cast<size_t>(cr - text);
     if (text[at + 1] == '\n') return at;
     i = at + 1;
   }
@@ -97,7 +119,7 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
   edit->size = 0;
   // Behind a NUL a text-based reader of the list sees nothing; such a list is
   // not ours to judge, and rewriting it could lose what follows the NUL.
-  if (oldSize != 0 && memchr(old, '\0', oldSize) != nullptr) {
+  if (FindByte(old, oldSize, '\0') != nullptr) {
     return Refuse(edit, kToolListOutsideFormat);
   }
 
@@ -108,9 +130,8 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
     end = LineEnd(old, start, oldSize);
     // The TAB is looked for through the rest of the list, not just this line,
     // so a TAB further down tells a stray line apart from the list's tail.
-    const void* tab = memchr(old + start, '\t', oldSize - start);
-    if (tab == nullptr) break;
-    const char* tabAt = static_cast<const char*>(tab);
+    const char* tabAt = FindByte(old + start, oldSize - start, '\t');
+    if (tabAt == nullptr) break;
     if (tabAt > old + end) return Refuse(edit, kToolListGap);
     if (FieldIsOwnId(old + start, tabAt)) {
       found = 1;
@@ -122,8 +143,8 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
   if (found) {
     // A lone CR or LF means the "line" may really be several entries written
     // with another line end; replacing it would drop other tools.
-    if (memchr(old + start, '\r', end - start) != nullptr ||
-        memchr(old + start, '\n', end - start) != nullptr) {
+    if (FindByte(old + start, end - start, '\r') != nullptr ||
+        FindByte(old + start, end - start, '\n') != nullptr) {
       return Refuse(edit, kToolListOutsideFormat);
     }
     size_t after = end < oldSize ? end + 2 : oldSize;

@@ -234,6 +234,29 @@ TEST(ToolList, EditPiecesPointIntoTheOldList) {
   }
 }
 
+TEST(ToolList, RewriteSeesBytesAtEveryOffset) {
+  // The list is searched a machine word at a time; a TAB, CR LF or NUL must
+  // be seen wherever it falls within or across the words.
+  const std::string own = OwnLine();
+  for (size_t pad = 0; pad < 24; ++pad) {
+    const std::string head = "1\t" + std::string(pad, 'a') + "\r\n";
+    const std::string old = head + "36\told\r\n2\tB";
+    ToolListBuffer out = {};
+    int outcome = RewriteToolListInto(old.data(), old.size(), own.data(), own.size(), &out);
+    EXPECT_EQ(kToolListReplaced, outcome) << "pad " << pad;
+    EXPECT_EQ(Hex(head + own + "2\tB"), Hex(std::string(out.data ? out.data : "", out.size)))
+        << "pad " << pad;
+    FreeToolListBuffer(&out);
+    for (size_t at = 0; at < old.size(); ++at) {
+      std::string spoilt = old;
+      spoilt[at] = '\0';
+      int got = RewriteToolListInto(spoilt.data(), spoilt.size(), own.data(), own.size(), &out);
+      EXPECT_EQ(kToolListOutsideFormat, got) << "pad " << pad << ", NUL at " << at;
+      FreeToolListBuffer(&out);
+    }
+  }
+}
+
 TEST(ToolList, RewriteLargeListKeepsEveryByte) {
   // A list of many lines with the match deep inside: every other tool's line
   // must survive.
