@@ -4,8 +4,9 @@
 #
 #   bash bench/run_bench.sh            # RUNS=12 runs per figure
 #   RUNS=20 bash bench/run_bench.sh
+#   BENCH_ONLY=toollist bash bench/run_bench.sh   # the tool-list rows alone
 #
-# It builds the 64-bit programs (build-bench-w64; Wine here runs 64-bit code
+# It builds the 64-bit programs (build-bench-w64 by default; Wine runs 64-bit code
 # only) and the shipped 32-bit exe (build-bench-w32, for its size), compiles
 # its own helpers from bench/ into build-bench-w64/bench, makes one Wine prefix
 # with tests/e2e/wine_env.sh, warms it, and times everything on that prefix:
@@ -22,8 +23,11 @@
 #              bench/toollist_bench.cpp and called in-process, against reading
 #              the list whole and writing the same bytes once (the floor), on
 #              1, 10 and 50 MiB lists (10,000 lines per MiB, id 36 in the
-#              middle). A cross-check times the whole program's start-up with
-#              flags=0 (entry made) against flags=1 on the 10 MiB list.
+#              middle). An informational row sets the floor with flush (read,
+#              write and _commit of the same bytes) against the floor, to show
+#              what the durability flush costs on its own. A cross-check times
+#              the whole program's start-up with flags=0 (entry made) against
+#              flags=1 on the 10 MiB list.
 #   size       the shipped 32-bit sorvel.exe.
 #
 # Runs of the product and its floor alternate (ABAB, BABA). Every figure is
@@ -33,18 +37,23 @@
 # Other jobs on the machine show up as noise: compare the paired column, or
 # run again when the machine is quiet.
 # Environment: RUNS (default 12), BENCH_KEEP_RAW=path (copy the raw times),
-# E2E_PREFIX=path (keep the Wine prefix there between runs; see wine_env.sh).
+# E2E_PREFIX=path (keep the Wine prefix there between runs; see wine_env.sh),
+# BENCH_ONLY=toollist (tool-list rows, their steps and the start-up cross-check
+# only), BENCH_BUILD=name (build folders name-w64 and name-w32; default
+# build-bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 runs=${RUNS:-12}
+only=${BENCH_ONLY:-all}
+case $only in all|toollist) ;; *) echo "bench: BENCH_ONLY is all or toollist" >&2; exit 2;; esac
 jobs=2
 
 log() { echo "bench: $*" >&2; }
 
 # --- build ------------------------------------------------------------------
-b64=$root/build-bench-w64
-b32=$root/build-bench-w32
+b64=$root/${BENCH_BUILD:-build-bench}-w64
+b32=$root/${BENCH_BUILD:-build-bench}-w32
 log "building 64-bit programs in $b64"
 cmake -S "$root" -B "$b64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release >"$b64.configure.log" 2>&1 || { cat "$b64.configure.log"; exit 1; }
@@ -99,25 +108,27 @@ appdata_win="C:\\users\\$user_dir\\AppData\\Roaming"
 appdata=$WINEPREFIX/drive_c/users/$user_dir/AppData/Roaming
 [ -f "$appdata/Kx/kx.ini" ] || { log "no settings file after the warm-up runs"; exit 1; }
 
-log "start-up: $runs runs each"
-run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
+if [ "$only" = all ]; then
+  log "start-up: $runs runs each"
+  run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
 
-run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\floor_comdlg32.exe' 'C:\bench\floor.exe' startup-comdlg32
-run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' startup-dialog102
+  run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\floor_comdlg32.exe' 'C:\bench\floor.exe' startup-comdlg32
+  run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' startup-dialog102
 
-log "Cancel to exit: $runs runs each"
-run 'C:\bench\launch.exe' quit "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
+  log "Cancel to exit: $runs runs each"
+  run 'C:\bench\launch.exe' quit "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
 
-log "insertion of 50 MiB: $runs runs each"
-run 'C:\bench\launch.exe' insert "$runs" insert 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
-  'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
-log "insertion against a floor with Sorvel's dialog: $runs runs each"
-run 'C:\bench\launch.exe' insert "$runs" insert-dialog102 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' \
-  'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
-if [ $have_standin = 1 ]; then
-  log "insertion with kobble_standin as host: $runs runs each"
-  run 'C:\bench\launch.exe' insert "$runs" insert-standin 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
-    'C:\bench\kobble_standin.exe --hidden' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+  log "insertion of 50 MiB: $runs runs each"
+  run 'C:\bench\launch.exe' insert "$runs" insert 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
+    'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+  log "insertion against a floor with Sorvel's dialog: $runs runs each"
+  run 'C:\bench\launch.exe' insert "$runs" insert-dialog102 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' \
+    'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+  if [ $have_standin = 1 ]; then
+    log "insertion with kobble_standin as host: $runs runs each"
+    run 'C:\bench\launch.exe' insert "$runs" insert-standin 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
+      'C:\bench\kobble_standin.exe --hidden' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+  fi
 fi
 
 log "tool list: $runs runs each on 1, 10, 50 MiB"
@@ -139,10 +150,11 @@ size64=$(stat -c %s "$b64/sorvel.exe")
 [ -n "${BENCH_KEEP_RAW:-}" ] && cp "$raw" "$BENCH_KEEP_RAW"
 
 # --- table ------------------------------------------------------------------
-python3 - "$raw" "$size32" "$size64" "$runs" "$have_standin" <<'EOF'
+python3 - "$raw" "$size32" "$size64" "$runs" "$have_standin" "$only" <<'EOF'
 import statistics, sys
 
 raw, size32, size64, runs, have_standin = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5] == "1"
+everything = sys.argv[6] == "all"
 times = {}
 for line in open(raw):
     _, row, subject, ms = line.split()
@@ -161,27 +173,34 @@ def add(name, a, b, target, limit):
     verdict = "-" if limit is None else ("met" if ratio <= limit else "MISSED")
     rows.append((name, stats(a), stats(b), "%6.2f" % ratio, "%6.2f" % paired, target, verdict))
 
-su, sf = times[("startup", "sorvel")], times[("startup", "floor")]
-add("start-up to dialog", su, sf, "<= 1.10", 1.10)
-add("floor + comdlg32 import (info)", times[("startup-comdlg32", "sorvel")],
-    times[("startup-comdlg32", "floor")], "info", None)
-add("vs floor with Sorvel's dialog", times[("startup-dialog102", "sorvel")],
-    times[("startup-dialog102", "floor")], "info", None)
-add("Cancel to exit (info)", times[("quit", "sorvel")], times[("quit", "floor")], "info", None)
-iu, iff = times[("insert", "sorvel")], times[("insert", "floor")]
-add("insert 50 MiB (bench host)", iu, iff, "<= 1.10", 1.10)
-add("vs floor with Sorvel's dialog", times[("insert-dialog102", "sorvel")],
-    times[("insert-dialog102", "floor")], "info", None)
-if have_standin:
-    add("insert 50 MiB (kobble_standin)", times[("insert-standin", "sorvel")],
-        times[("insert-standin", "floor")], "info", None)
-copy = times[("insert", "copy-only")]
+if everything:
+    su, sf = times[("startup", "sorvel")], times[("startup", "floor")]
+    add("start-up to dialog", su, sf, "<= 1.10", 1.10)
+    add("floor + comdlg32 import (info)", times[("startup-comdlg32", "sorvel")],
+        times[("startup-comdlg32", "floor")], "info", None)
+    add("vs floor with Sorvel's dialog", times[("startup-dialog102", "sorvel")],
+        times[("startup-dialog102", "floor")], "info", None)
+    add("Cancel to exit (info)", times[("quit", "sorvel")], times[("quit", "floor")], "info", None)
+    iu, iff = times[("insert", "sorvel")], times[("insert", "floor")]
+    add("insert 50 MiB (bench host)", iu, iff, "<= 1.10", 1.10)
+    add("vs floor with Sorvel's dialog", times[("insert-dialog102", "sorvel")],
+        times[("insert-dialog102", "floor")], "info", None)
+    if have_standin:
+        add("insert 50 MiB (kobble_standin)", times[("insert-standin", "sorvel")],
+            times[("insert-standin", "floor")], "info", None)
+    copy = times[("insert", "copy-only")]
+
 for mib in (1, 10, 50):
     s, f = times[("toollist-%d" % mib, "sorvel")], times[("toollist-%d" % mib, "floor")]
     add("tool list %2d MiB" % mib, s, f, "<= 1.50", 1.50)
 for mib in (1, 10, 50):
     s, f = times[("toollist-%d" % mib, "sorvel")], times[("toollist-%d" % mib, "floor-flush")]
     add("tool list %2d MiB vs flushed" % mib, s, f, "info", None)
+for mib in (1, 10, 50):
+    # Not Sorvel: the floor with flush in the first column, the floor in the
+    # second; the ratio is what the flush alone adds to reading and writing.
+    ff, f = times[("toollist-%d" % mib, "floor-flush")], times[("toollist-%d" % mib, "floor")]
+    add("floor with flush %2d MiB (info)" % mib, ff, f, "info", None)
 f0, f1 = times[("firstrun", "flags0")], times[("firstrun", "flags1")]
 add("start-up 10 MiB list, flags 0/1", f0, f1, "info", None)
 
@@ -198,7 +217,8 @@ for mib in (1, 10, 50):
     per.append(statistics.median(times[("toollist-%d" % mib, "sorvel")]) / mib)
 print("%-32s %s   (50/10 MiB slope ratio %.2f)" % ("tool list ms per MiB 1/10/50",
       " / ".join("%.2f" % p for p in per), per[2] / per[1]))
-print("%-32s %s" % ("bare CopyFile 50 MiB (launcher)", stats(copy)))
+if everything:
+    print("%-32s %s" % ("bare CopyFile 50 MiB (launcher)", stats(copy)))
 extra = (statistics.median(f0) - statistics.median(f1))
 print("%-32s %.1f ms (floor: read+write once %.1f ms)" % ("entry cost seen at start-up", extra,
       statistics.median(times[("toollist-10", "floor")])))
@@ -206,17 +226,19 @@ print()
 print("Where the tool-list entry spends its time (10 MiB; its steps redone one by one):")
 floor10 = statistics.median(times[("toollist-10", "floor")])
 for part, what in (("read", "read whole in 1 MiB _read calls into a fresh buffer"),
-                   ("rewrite", "RewriteToolList: scan, then build the new content by doubling growth"),
-                   ("write-temp", "_write of the new content to the temporary file"),
+                   ("rewrite", "RewriteToolList: scan, decide the pieces of the new content"),
+                   ("write-temp", "_write of the pieces, from the bytes read, to the temporary file"),
                    ("commit", "_commit (FlushFileBuffers) of the temporary file"),
                    ("move", "MoveFileExW over the list, REPLACE_EXISTING | WRITE_THROUGH"),
-                   ("free-old", "free of the old content"), ("free-new", "free of the new content"),
+                   ("free-old", "free of the old content"),
                    ("total", "all of the above"),
-                   ("rewrite-reserved", "RewriteToolList with its buffer had at full size at once"),
-                   ("write-in-place", "one _write of the new content over the list itself")):
+                   ("rewrite-again", "RewriteToolList alone on bytes already in memory"),
+                   ("write-in-place", "_write of the pieces over the list itself")):
     v = times[("profile-10", part)]
     print("  %-17s %8.1f ms  %s" % (part, statistics.median(v), what))
 print("  %-17s %8.1f ms  %s" % ("floor", floor10, "read whole, write the same bytes once"))
+print("  %-17s %8.1f ms  %s" % ("floor with flush", statistics.median(times[("toollist-10", "floor-flush")]),
+                                "the same, with _commit before the close"))
 print()
 verdict = "met" if size32 <= 65536 else "MISSED"
 print("%-32s %d bytes = %.1f KiB (target <= 64 KiB: %s); 64-bit test build %d bytes" % (
