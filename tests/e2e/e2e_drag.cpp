@@ -275,18 +275,43 @@ const QuickRow kQuickRows[] = {
     {-3, 3},
 };
 
+// The program reads the pointer when it handles the press, so the move must
+// come after that. A busy machine can hold the press back until the move has
+// landed; the press point is then the moved one, and only the hold starts the
+// drag. So the case tries a few presses: one drag started by the move passes,
+// while a program that waits for the hold fails every try.
+enum { kQuickTries = 3 };
+
 void QuickMove(int row) {
   Session s;
   if (!Open(&s)) return;
   POINT p = BareSpot(&s);
-  unsigned long long pressed = PressAt(&s, p);
-  MoveTo(p.x + kQuickRows[row].dx, p.y + kQuickRows[row].dy);
-  long long waited = WaitCapture(&s, 1, kCaptureWaitMs);
-  unsigned long long seen = E2eNowMs();
-  if (!E2eExpectTrue("drag started by the move", waited >= 0, "no capture within 5 s")) return;
-  char found[64];
-  snprintf(found, sizeof found, "after %llu ms", seen - pressed);
-  E2eExpectTrue("drag started before the hold time", seen - pressed < kHoldFloorMs, found);
+  unsigned long long took[kQuickTries];
+  int tries = 0;
+  for (; tries < kQuickTries; ++tries) {
+    if (tries) {
+      // Apart from the last press, so that it is no double click.
+      p.x += kApart;
+      Sleep(600);
+    }
+    unsigned long long pressed = PressAt(&s, p);
+    Sleep(40);
+    MoveTo(p.x + kQuickRows[row].dx, p.y + kQuickRows[row].dy);
+    if (!E2eExpectTrue("drag started by the move", WaitCapture(&s, 1, kCaptureWaitMs) >= 0, "no capture within 5 s"))
+      return;
+    took[tries] = E2eNowMs() - pressed;
+    if (took[tries] < kHoldFloorMs) break;
+    E2eMouseLeft(0);
+    if (!ExpectDragEnds(&s, "release ends the drag")) return;
+  }
+  if (tries == kQuickTries) {
+    char found[96];
+    snprintf(found, sizeof found, "after %llu, %llu and %llu ms", took[0], took[1], took[2]);
+    E2eExpectTrue("drag started before the hold time", 0, found);
+    return;
+  }
+  if (tries) E2eNote("the move started the drag on try %d", tries + 1);
+  // Neither the failed tries nor the start of this drag moved the dialog.
   ExpectAt(&s, "drag start moves nothing", 0, 0);
   if (!MoveBy(10, 8)) return;
   ExpectStaysAt(&s, "only the travel after the start", 10, 8);
@@ -311,6 +336,9 @@ void SlopThenHold(int row) {
   if (!Open(&s)) return;
   POINT p = BareSpot(&s);
   unsigned long long pressed = PressAt(&s, p);
+  // The program reads the press point when it handles the press: the move
+  // comes after that, or it would be the press point itself.
+  Sleep(40);
   MoveTo(p.x + kSlopRows[row].dx, p.y + kSlopRows[row].dy);
   // Until the hold time no drag may start; the press was handled no earlier
   // than it was sent, so a correct hold cannot show in this window.
