@@ -45,6 +45,9 @@ int MoveTo(int x, int y) {
   return E2eExpectText("pointer after the motion", e, a);
 }
 
+// Gives sorvel a moment to take in the input sent so far. Nothing outside
+// tells when it has, so checks that something did not happen may pass early;
+// checks that something did happen poll instead.
 void Settle(const Session *s) {
   WaitForInputIdle(s->sorvel.process, 1000);
   Sleep(100);

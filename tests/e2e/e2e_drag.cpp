@@ -78,7 +78,9 @@ int MoveBy(int dx, int dy) {
   return 1;
 }
 
-// Lets sorvel take in the input sent so far.
+// Gives sorvel a moment to take in the input sent so far. Nothing outside
+// tells when it has, so checks that something did not happen may pass early;
+// checks that something did happen poll instead.
 void Settle(const Session *s) {
   WaitForInputIdle(s->sorvel.process, 1000);
   Sleep(100);
