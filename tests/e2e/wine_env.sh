@@ -36,7 +36,7 @@ e2e_env_cleanup() {
 
 # Starts Xvfb on the first display in 50..99 that has neither a socket nor a
 # lock file; another job may grab the same number between the check and the
-# start, so a display whose server dies at once is skipped.
+# start, so the display counts as ours only when its lock names our server.
 e2e_env_start_xvfb() {
   local n
   for n in $(seq 50 99); do
@@ -47,7 +47,8 @@ e2e_env_start_xvfb() {
     local i
     for i in $(seq 1 50); do
       if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then break; fi
-      if [ -e "/tmp/.X11-unix/X$n" ]; then
+      if [ -e "/tmp/.X11-unix/X$n" ] &&
+         [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$E2E_XVFB_PID" ]; then
         export DISPLAY=":$n"
         return 0
       fi
