@@ -5,25 +5,24 @@
 #include "ui/resource.h"
 #include "window/place_near_cursor.h"
 
-static INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    switch (message) {
+namespace {
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
     case WM_INITDIALOG:
-        PlaceNearCursor(dialog);
-        return FALSE;
+      PlaceNearCursor(dialog);
+      return FALSE;
     case WM_COMMAND:
-        // "閉じる", Escape and the close box all arrive as IDCANCEL; Enter (IDOK) is ignored.
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, -1);
-            return TRUE;
-        }
-        return FALSE;
-    default:
-        return FALSE;
-    }
+      // "閉じる", Escape and the close box all arrive as IDCANCEL; Enter (IDOK) is ignored.
+      if (LOWORD(wParam) != IDCANCEL) return FALSE;
+      EndDialog(dialog, -1);
+      return TRUE;
+  }
+  return FALSE;
 }
 
-INT_PTR RunAboutBox(HWND owner)
-{
-    return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
+}  // namespace
+
+INT_PTR RunAboutBox(HWND owner) {
+  return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
 }
