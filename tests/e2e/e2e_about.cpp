@@ -28,23 +28,6 @@ struct Session {
 
 // ---- helpers -------------------------------------------------------------------
 
-// The pointer lands a moment after the input is queued.
-int MoveTo(int x, int y) {
-  E2eMouseMoveTo(x, y);
-  POINT p = {-1, -1};
-  unsigned long long end = E2eNowMs() + 1000;
-  for (;;) {
-    GetCursorPos(&p);
-    if (p.x == x && p.y == y) return 1;
-    if (E2eNowMs() >= end) break;
-    Sleep(2);
-  }
-  wchar_t e[48], a[48];
-  swprintf(e, 48, L"(%d, %d)", x, y);
-  swprintf(a, 48, L"(%ld, %ld)", p.x, p.y);
-  return E2eExpectText("pointer after the motion", e, a);
-}
-
 // Gives sorvel a moment to take in the input sent so far. Nothing outside
 // tells when it has, so checks that something did not happen may pass early;
 // checks that something did happen poll instead.
@@ -84,7 +67,7 @@ int OpenAbout(Session *s, int dx, int dy, int ownerNotTopmost = 0) {
   E2eWindowRect(s->dlg, &s->dlgRect);
   s->clickedAt.x = dx >= 0 ? s->dlgRect.left + dx : s->dlgRect.right + dx;
   s->clickedAt.y = dy >= 0 ? s->dlgRect.top + dy : s->dlgRect.bottom + dy;
-  if (!MoveTo(s->clickedAt.x, s->clickedAt.y)) return 0;
+  if (!E2eExpectPointerMovedTo(s->clickedAt.x, s->clickedAt.y)) return 0;
   Settle(s);
   E2eMouseRight(1);
   E2eMouseRight(0);
@@ -212,7 +195,7 @@ void NotTopmost(int) {
 enum CloseWay { kEscapeKey, kCloseBoxClick, kSysClose, kWmClose, kCloseButtonClick, kCancelCommand };
 
 void ClickAt(POINT p) {
-  if (!MoveTo(p.x, p.y)) return;
+  if (!E2eExpectPointerMovedTo(p.x, p.y)) return;
   Sleep(50);
   E2eMouseLeft(1);
   Sleep(30);

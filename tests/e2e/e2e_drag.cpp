@@ -47,24 +47,6 @@ int Open(Session *s) {
   return E2eWindowRect(s->dlg, &s->start);
 }
 
-// Real motion to (x, y); fails the case when the pointer did not land there.
-int MoveTo(int x, int y) {
-  E2eMouseMoveTo(x, y);
-  // The pointer lands a moment after the input is queued.
-  POINT p = {-1, -1};
-  unsigned long long end = E2eNowMs() + 1000;
-  for (;;) {
-    GetCursorPos(&p);
-    if (p.x == x && p.y == y) return 1;
-    if (E2eNowMs() >= end) break;
-    Sleep(2);
-  }
-  wchar_t e[48], a[48];
-  swprintf(e, 48, L"(%d, %d)", x, y);
-  swprintf(a, 48, L"(%ld, %ld)", p.x, p.y);
-  return E2eExpectText("pointer after the motion", e, a);
-}
-
 // Real motion from the current position by (dx, dy) in steps of a few pixels,
 // as a hand would make it.
 int MoveBy(int dx, int dy) {
@@ -72,7 +54,7 @@ int MoveBy(int dx, int dy) {
   GetCursorPos(&from);
   int steps = (abs(dx) > abs(dy) ? abs(dx) : abs(dy)) / 10 + 1;
   for (int i = 1; i <= steps; ++i) {
-    if (!MoveTo(from.x + dx * i / steps, from.y + dy * i / steps)) return 0;
+    if (!E2eExpectPointerMovedTo(from.x + dx * i / steps, from.y + dy * i / steps)) return 0;
     Sleep(10);
   }
   return 1;
@@ -220,7 +202,7 @@ int PressSpot(const Session *s, const wchar_t *staticText, int icon, POINT *p) {
 
 // Goes to p and presses there; the time of the press.
 unsigned long long PressAt(const Session *s, POINT p) {
-  MoveTo(p.x, p.y);
+  E2eExpectPointerMovedTo(p.x, p.y);
   Settle(s);
   unsigned long long t = E2eNowMs();
   E2eMouseLeft(1);
@@ -298,7 +280,7 @@ void QuickMove(int row) {
     }
     unsigned long long pressed = PressAt(&s, p);
     Sleep(40);
-    MoveTo(p.x + kQuickRows[row].dx, p.y + kQuickRows[row].dy);
+    E2eExpectPointerMovedTo(p.x + kQuickRows[row].dx, p.y + kQuickRows[row].dy);
     if (!E2eExpectTrue("drag started by the move", WaitCapture(&s, 1, kCaptureWaitMs) >= 0, "no capture within 5 s"))
       return;
     took[tries] = E2eNowMs() - pressed;
@@ -341,7 +323,7 @@ void SlopThenHold(int row) {
   // The program reads the press point when it handles the press: the move
   // comes after that, or it would be the press point itself.
   Sleep(40);
-  MoveTo(p.x + kSlopRows[row].dx, p.y + kSlopRows[row].dy);
+  E2eExpectPointerMovedTo(p.x + kSlopRows[row].dx, p.y + kSlopRows[row].dy);
   // Until the hold time no drag may start; the press was handled no earlier
   // than it was sent, so a correct hold cannot show in this window.
   while (E2eNowMs() - pressed < 300) {
@@ -386,7 +368,7 @@ void SecondPressCancels(int) {
   PressAt(&s, p);
   Sleep(30);
   E2eMouseLeft(0);
-  MoveTo(p.x + kApart, p.y);
+  E2eExpectPointerMovedTo(p.x + kApart, p.y);
   Sleep(30);
   E2eMouseLeft(1);
   Sleep(700);
@@ -507,7 +489,7 @@ void RightButton(int) {
   Session s;
   if (!Open(&s)) return;
   POINT p = BareSpot(&s);
-  MoveTo(p.x, p.y);
+  E2eExpectPointerMovedTo(p.x, p.y);
   Settle(&s);
   E2eMouseRight(1);
   Sleep(700);
@@ -547,11 +529,11 @@ void CursorShapes(int) {
   Session s;
   if (!Open(&s)) return;
   POINT ok = CentreOf(GetDlgItem(s.dlg, IDOK));
-  if (!MoveTo(ok.x, ok.y) || !MoveTo(ok.x + 1, ok.y)) return;
+  if (!E2eExpectPointerMovedTo(ok.x, ok.y) || !E2eExpectPointerMovedTo(ok.x + 1, ok.y)) return;
   Settle(&s);
   HCURSOR arrow = ShownCursor();
   POINT p = BareSpot(&s);
-  if (!MoveTo(p.x + 2, p.y) || !MoveTo(p.x, p.y)) return;
+  if (!E2eExpectPointerMovedTo(p.x + 2, p.y) || !E2eExpectPointerMovedTo(p.x, p.y)) return;
   HCURSOR hover = WaitCursor(arrow, 0);
   if (!E2eExpectTrue("hover cursor over the surface", hover != arrow && hover, "the button's cursor")) return;
   Settle(&s);

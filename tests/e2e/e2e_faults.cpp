@@ -65,23 +65,7 @@ void FillAndOk(HWND dlg, const wchar_t *path, int autoplay, int loop) {
   E2eClick(dlg, IDOK);
 }
 
-// Waits for sorvel to end with 0; a warning shown instead is named.
-int ExpectExitZero(Session *s, DWORD timeoutMs) {
-  unsigned long long end = E2eNowMs() + timeoutMs;
-  while (E2eRunning(&s->sorvel) && E2eNowMs() < end) {
-    HWND box = E2eFindMessageBox(s->sorvel.pid, 0);
-    if (box) {
-      wchar_t text[256];
-      char t8[800], found[900];
-      snprintf(found, sizeof found, "a warning \"%s\"", E2eUtf8(E2eMessageBoxText(box, text, 256), t8, sizeof t8));
-      return E2eExpectTrue("sorvel ended", 0, found);
-    }
-    Sleep(20);
-  }
-  DWORD code = 0;
-  if (!E2eExpectTrue("sorvel ended", E2eWaitExit(&s->sorvel, 0, &code), "still running")) return 0;
-  return E2eExpectInt("exit code", 0, code);
-}
+int ExpectExitZero(Session *s, DWORD timeoutMs) { return E2eExpectExitZero(&s->sorvel, timeoutMs); }
 
 int CancelAndExit(Session *s) {
   E2eClick(s->dlg, IDCANCEL);

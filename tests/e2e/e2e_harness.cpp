@@ -585,6 +585,40 @@ int E2eMouseMoveTo(int x, int y) {
   return SendInput(1, &in, sizeof in) == 1;
 }
 
+int E2eExpectExitZero(E2eProc *sorvel, DWORD timeoutMs) {
+  unsigned long long end = E2eNowMs() + timeoutMs;
+  while (E2eRunning(sorvel) && E2eNowMs() < end) {
+    HWND box = E2eFindMessageBox(sorvel->pid, 0);
+    if (box) {
+      wchar_t text[256];
+      char t8[800], found[900];
+      snprintf(found, sizeof found, "a warning \"%s\"", E2eUtf8(E2eMessageBoxText(box, text, 256), t8, sizeof t8));
+      return E2eExpectTrue("sorvel ended", 0, found);
+    }
+    Sleep(20);
+  }
+  DWORD code = 0;
+  if (!E2eExpectTrue("sorvel ended", E2eWaitExit(sorvel, 0, &code), "still running")) return 0;
+  return E2eExpectInt("exit code", 0, code);
+}
+
+int E2eExpectPointerMovedTo(int x, int y) {
+  E2eMouseMoveTo(x, y);
+  // The pointer lands a moment after the input is queued.
+  POINT p = {-1, -1};
+  unsigned long long end = E2eNowMs() + 1000;
+  for (;;) {
+    GetCursorPos(&p);
+    if (p.x == x && p.y == y) return 1;
+    if (E2eNowMs() >= end) break;
+    Sleep(2);
+  }
+  wchar_t e[48], a[48];
+  swprintf(e, 48, L"(%d, %d)", x, y);
+  swprintf(a, 48, L"(%ld, %ld)", p.x, p.y);
+  return E2eExpectText("pointer after the motion", e, a);
+}
+
 int E2eWindowRect(HWND hwnd, RECT *rect) { return GetWindowRect(hwnd, rect) != 0; }
 
 int E2eMouseRight(int down) {

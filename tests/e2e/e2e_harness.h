@@ -69,6 +69,9 @@ int E2eStart(const wchar_t *exe, const wchar_t *args, E2eProc *proc);
 // Waits up to timeoutMs for the process to end. 1 ended (exit code stored),
 // 0 timed out (the process is then killed).
 int E2eWaitExit(E2eProc *proc, DWORD timeoutMs, DWORD *exitCode);
+// Waits for sorvel to end with exit code 0 within timeoutMs; a warning box it
+// shows instead fails the case, naming the warning's text. 1 ended with 0.
+int E2eExpectExitZero(E2eProc *sorvel, DWORD timeoutMs);
 // 1 while the process runs.
 int E2eRunning(const E2eProc *proc);
 // Kills every tracked process still running and forgets them all.
@@ -176,6 +179,9 @@ int E2eMouseLeft(int down);
 // which reaches the window under the cursor (or holding the capture) as
 // WM_MOUSEMOVE. 1 sent.
 int E2eMouseMoveTo(int x, int y);
+// Real motion to (x, y) that waits for the pointer to land there; a pointer
+// elsewhere after a second fails the case. 1 landed.
+int E2eExpectPointerMovedTo(int x, int y);
 int E2eWindowRect(HWND hwnd, RECT *rect);
 // Real right-button input, like E2eMouseLeft.
 int E2eMouseRight(int down);
