@@ -261,7 +261,15 @@ int E2eStart(const wchar_t *exe, const wchar_t *args, E2eProc *proc) {
   memset(&si, 0, sizeof si);
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
-  if (!CreateProcessW(exe, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  // Wine now and then fails a start with an internal error while it is busy
+  // (seen on a loaded machine); that says nothing of the program, so it is tried again.
+  BOOL started = FALSE;
+  for (int tries = 0; tries < 3 && !started; ++tries) {
+    if (tries) Sleep(200);
+    started = CreateProcessW(exe, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  if (!started) {
     char text[MAX_PATH * 3];
     char err[32];
     snprintf(err, sizeof err, "error %lu", GetLastError());
