@@ -610,6 +610,19 @@ int E2eExpectExitZero(E2eProc *sorvel, DWORD timeoutMs) {
   return E2eExpectInt("exit code", 0, code);
 }
 
+HWND E2eExpectHungHostWarning(DWORD pid, const wchar_t *text) {
+  unsigned long long start = E2eNowMs();
+  HWND box = E2eFindMessageBox(pid, 20000);
+  long long elapsed = (long long)(E2eNowMs() - start);
+  if (!E2eExpectTrue("warning within 20 s", box != nullptr, "none")) return nullptr;
+  char found[64];
+  snprintf(found, sizeof found, "%lld ms", elapsed);
+  E2eExpectTrue("warning after 9..14 s", elapsed >= 9000 && elapsed <= 14000, found);
+  wchar_t shown[256];
+  E2eExpectText("warning text", text, E2eMessageBoxText(box, shown, 256));
+  return box;
+}
+
 int E2eExpectPointerMovedTo(int x, int y) {
   E2eMouseMoveTo(x, y);
   // The pointer lands a moment after the input is queued.

@@ -72,6 +72,10 @@ int E2eWaitExit(E2eProc *proc, DWORD timeoutMs, DWORD *exitCode);
 // Waits for sorvel to end with exit code 0 within timeoutMs; a warning box it
 // shows instead fails the case, naming the warning's text. 1 ended with 0.
 int E2eExpectExitZero(E2eProc *sorvel, DWORD timeoutMs);
+// Waits for the warning sorvel (pid) shows when the host hangs on the probe:
+// it must come 9..14 s after the call (the tool gives up after 10 s) and carry
+// text. Returns the box, still open, or null when none came within 20 s.
+HWND E2eExpectHungHostWarning(DWORD pid, const wchar_t *text);
 // 1 while the process runs.
 int E2eRunning(const E2eProc *proc);
 // Kills every tracked process still running and forgets them all.

@@ -243,15 +243,8 @@ void HungHost(int) {
   if (!MakeSource(&g_src, g_workDir, L"hung.mp3", 100, 5)) return;
   if (!E2eStartHost(L"--probe-delay-ms 15000", &host) || !OpenDialog(&s, nullptr)) return;
   FillAndOk(s.dlg, g_src.path, 0, 0);
-  unsigned long long start = E2eNowMs();
-  HWND box = E2eFindMessageBox(s.sorvel.pid, 20000);
-  long long elapsed = (long long)(E2eNowMs() - start);
-  if (!E2eExpectTrue("warning within 20 s", box != nullptr, "none")) return;
-  char found[64];
-  snprintf(found, sizeof found, "%lld ms", elapsed);
-  E2eExpectTrue("warning after 9..14 s", elapsed >= 9000 && elapsed <= 14000, found);
-  wchar_t text[256];
-  E2eExpectText("warning text", kWarnNotEditing, E2eMessageBoxText(box, text, 256));
+  HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotEditing);
+  if (!box) return;
   E2eDismissMessageBox(box);
   ExpectNoDrop();
 }
