@@ -6,8 +6,8 @@
 #   RUNS=20 bash bench/run_bench.sh
 #   BENCH_ONLY=toollist bash bench/run_bench.sh   # the tool-list rows alone
 #
-# It builds the 64-bit programs (build-bench-w64 by default; Wine runs 64-bit code
-# only) and the shipped 32-bit exe (build-bench-w32, for its size), compiles
+# It builds the 64-bit programs (build-bench-w64 by default) and the shipped
+# 32-bit exe (build-bench-w32), compiles
 # its own helpers from bench/ into build-bench-w64/bench, makes one Wine prefix
 # with tests/e2e/wine_env.sh, warms it, and times everything on that prefix:
 #
@@ -28,6 +28,10 @@
 #              what the durability flush costs on its own. A cross-check times
 #              the whole program's start-up with flags=0 (entry made) against
 #              flags=1 on the 10 MiB list.
+#   shipped    the start-up and insertion rows again with the shipped 32-bit
+#              sorvel.exe against the same floor built as a 32-bit program with
+#              the same flags (skipped, and said so, where 32-bit code does not
+#              run).
 #   size       the shipped 32-bit sorvel.exe.
 #
 # Runs of the product and its floor alternate (ABAB, BABA). Every figure is
@@ -61,7 +65,7 @@ cmake --build "$b64" -j$jobs --target sorvel kobble_standin >"$b64.build.log" 2>
 log "building the shipped 32-bit exe in $b32"
 cmake -S "$root" -B "$b32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >"$b32.configure.log" 2>&1 || { cat "$b32.configure.log"; exit 1; }
-cmake --build "$b32" -j$jobs --target sorvel >"$b32.build.log" 2>&1 || { tail -40 "$b32.build.log"; exit 1; }
+cmake --build "$b32" -j$jobs --target sorvel bitness_probe >"$b32.build.log" 2>&1 || { tail -40 "$b32.build.log"; exit 1; }
 
 tools=$b64/bench
 mkdir -p "$tools"
@@ -77,6 +81,9 @@ $cxx "${cflags[@]}" -DFLOOR_DIALOG=102 -o "$tools/floor_dialog102.exe" bench/flo
 $cxx "${cflags[@]}" -DFLOOR_IMPORTS_COMDLG32 -o "$tools/floor_comdlg32.exe" bench/floor.cpp "$tools/floor_rc.o" \
   "${lflags[@]}" -mwindows -lcomdlg32
 $cxx "${cflags[@]}" -o "$tools/bench_host.exe" bench/bench_host.cpp "${lflags[@]}" -mwindows
+# The floor for the shipped exe: the same source and flags, 32-bit.
+i686-w64-mingw32-windres -i bench/floor.rc -o "$tools/floor32_rc.o"
+i686-w64-mingw32-g++ "${cflags[@]}" -o "$tools/floor32.exe" bench/floor.cpp "$tools/floor32_rc.o" "${lflags[@]}" -mwindows
 $cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
 $cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
   host/tool_list_entry.cpp host/tool_list.cpp app/data_folder.cpp app/path_text.cpp "${lflags[@]}" -lshell32
@@ -88,7 +95,8 @@ raw=$E2E_TMP/raw.txt
 : >"$raw"
 dir=$WINEPREFIX/drive_c/bench
 mkdir -p "$dir"
-cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/floor_comdlg32.exe" "$tools/floor_dialog102.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
+cp "$b32/sorvel.exe" "$dir/sorvel32.exe"
+cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/floor32.exe" "$tools/floor_comdlg32.exe" "$tools/floor_dialog102.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
 have_standin=0
 if [ -f "$b64/kobble_standin.exe" ]; then cp "$b64/kobble_standin.exe" "$dir/"; have_standin=1; fi
 head -c $((50 * 1024 * 1024)) /dev/urandom >"$dir/sample.mp3"
@@ -124,6 +132,15 @@ if [ "$only" = all ]; then
   log "insertion against a floor with Sorvel's dialog: $runs runs each"
   run 'C:\bench\launch.exe' insert "$runs" insert-dialog102 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' \
     'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+  if wine "$b32/bitness_probe.exe" 2>/dev/null | grep -q '^32-bit code runs'; then
+    log "shipped 32-bit exe: start-up and insertion, $runs runs each"
+    run 'C:\bench\launch.exe' startup 3 'C:\bench\sorvel32.exe' 'C:\bench\floor32.exe' warm-32
+    run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel32.exe' 'C:\bench\floor32.exe' startup-32
+    run 'C:\bench\launch.exe' insert "$runs" insert-32 'C:\bench\sorvel32.exe' 'C:\bench\floor32.exe' \
+      'C:\bench\bench_host.exe' 'C:\bench\sample.mp3' "$appdata_win\\Kx\\\$kobble.mp3"
+  else
+    log "this machine does not run 32-bit programs: no rows for the shipped exe"
+  fi
   if [ $have_standin = 1 ]; then
     log "insertion with kobble_standin as host: $runs runs each"
     run 'C:\bench\launch.exe' insert "$runs" insert-standin 'C:\bench\sorvel.exe' 'C:\bench\floor.exe' \
@@ -189,6 +206,13 @@ if everything:
         add("insert 50 MiB (kobble_standin)", times[("insert-standin", "sorvel")],
             times[("insert-standin", "floor")], "info", None)
     copy = times[("insert", "copy-only")]
+    if ("startup-32", "sorvel") in times:
+        add("shipped 32-bit: start-up", times[("startup-32", "sorvel")], times[("startup-32", "floor")],
+            "<= 1.10", 1.10)
+        add("shipped 32-bit: insert 50 MiB", times[("insert-32", "sorvel")], times[("insert-32", "floor")],
+            "<= 1.10", 1.10)
+    else:
+        rows.append(("shipped 32-bit exe", "not run: no 32-bit code here", "", "", "", "", ""))
 
 for mib in (1, 10, 50):
     s, f = times[("toollist-%d" % mib, "sorvel")], times[("toollist-%d" % mib, "floor")]

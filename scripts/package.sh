@@ -8,18 +8,22 @@
 #
 # The version is read from FILEVERSION in ui/about.rc and must match the
 # PRODUCTVERSION there, the "FileVersion" string and the version resource of
-# the built exe. Build directory: build/package-w32 (its own, git-ignored).
-# Needs cmake, the i686 MinGW-w64 compiler, python3 and zip (scripts/setup.sh).
+# the built exe. Build directory: build/package-w32 (its own, git-ignored),
+# or $PACKAGE_BUILD; output folder dist/, or $PACKAGE_DIST.
+# Reproducible: one commit gives the same exe and zip bytes wherever and
+# whenever it is built. The entries' time is the commit's (or
+# $SOURCE_DATE_EPOCH), their order and attributes are fixed.
+# Needs cmake, the i686 MinGW-w64 compiler and python3 (scripts/setup.sh).
 # Prints the zip's path and listing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build=$root/build/package-w32
-dist=$root/dist
+build=${PACKAGE_BUILD:-$root/build/package-w32}
+dist=${PACKAGE_DIST:-$root/dist}
 
 die() { echo "package: $*" >&2; exit 1; }
 
-for tool in cmake i686-w64-mingw32-g++ python3 zip; do
+for tool in cmake i686-w64-mingw32-g++ python3; do
   command -v "$tool" >/dev/null || die "$tool is missing (bash scripts/setup.sh installs it)"
 done
 
@@ -95,9 +99,23 @@ EOF
 # --- zip ------------------------------------------------------------------------
 zipfile=$dist/sorvel-$version-win32.zip
 rm -f "$zipfile"
-# Fixed times and no Unix extras, so the same sources give the same zip.
-touch -d "@$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)" "$stage/sorvel.exe" "$stage/README.txt"
-(cd "$stage" && TZ=UTC zip -q -X -9 "$zipfile" sorvel.exe README.txt)
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
+python3 - "$zipfile" "$epoch" "$stage/sorvel.exe" "$stage/README.txt" <<'EOF'
+# Written here rather than by zip(1): every field that could tell one build
+# from another (times, order, owner, permissions, extra fields) is fixed.
+import sys, time, zipfile
+out, epoch, files = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+# DOS times have two-second steps and no zone: the commit time in UTC.
+stamp = time.gmtime(max(epoch, 315532800))[:6]
+with zipfile.ZipFile(out, "w") as z:
+    for path in files:
+        info = zipfile.ZipInfo(path.rsplit("/", 1)[-1], date_time=stamp)
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.create_system = 0          # MS-DOS: no Unix owner or mode bits
+        info.external_attr = 0x20       # the archive attribute alone
+        with open(path, "rb") as f:
+            z.writestr(info, f.read(), compresslevel=9)
+EOF
 
 echo "$zipfile"
 python3 - "$zipfile" <<'EOF'

@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
-# Installs what building and testing Sorvel needs on Debian (run as root).
-# Safe to run again: it installs only what is missing.
+# Installs what building and testing Sorvel needs on Debian 12 (run as root).
+# Safe to run again: it installs only what is missing, then checks that every
+# command and the Japanese locale that the build and the tests use are there,
+# and stops naming the package that should have brought what is not.
 set -euo pipefail
+
+die() { echo "setup: $*" >&2; exit 1; }
+
+# The shipped exe is 32-bit: Wine runs it in a 64-bit prefix through WoW64,
+# which needs Wine's 32-bit half from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture (for wine32)"
+  dpkg --add-architecture i386
+  need_update=1
+fi
 
 packages=(
   cmake make g++ clang libclang-rt-14-dev python3
   libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine64 xvfb xauth x11-utils xdotool imagemagick
+  wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
-  zip e2fsprogs
+  zip unzip e2fsprogs procps
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -17,8 +29,11 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get update -qq || die "apt-get update failed"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    die "apt-get install failed for: ${missing[*]}"
+elif [ -n "${need_update:-}" ]; then
+  apt-get update -qq || die "apt-get update failed"
 fi
 
 # Japanese locale, so that Wine runs with code page 932.
@@ -26,3 +41,23 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >/dev/null
 fi
+
+# What later steps run, and the package that brings each.
+checks=(
+  "cmake:cmake" "make:make" "g++:g++" "clang++:clang" "python3:python3"
+  "i686-w64-mingw32-g++:g++-mingw-w64-i686" "i686-w64-mingw32-windres:binutils-mingw-w64-i686"
+  "x86_64-w64-mingw32-g++:g++-mingw-w64-x86-64" "x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64"
+  "wine:wine" "wineserver:wine" "wineboot:wine" "Xvfb:xvfb" "xdotool:xdotool"
+  "convert:imagemagick" "zip:zip" "unzip:unzip" "chattr:e2fsprogs" "pgrep:procps"
+)
+for c in "${checks[@]}"; do
+  command -v "${c%%:*}" >/dev/null || die "'${c%%:*}' is missing after installing; package ${c##*:}"
+done
+[ -f /usr/src/googletest/googletest/CMakeLists.txt ] || [ -f /usr/include/gtest/gtest.h ] ||
+  die "GoogleTest headers are missing; package libgtest-dev"
+[ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] ||
+  die "Wine's 32-bit system DLLs are missing; package wine32:i386"
+locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || die "the ja_JP.UTF-8 locale is missing; package locales"
+[ -f /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf ] ||
+  die "the IPA P Gothic font is missing; package fonts-ipafont-gothic"
+exit 0

@@ -14,6 +14,8 @@ Prints one line per check, then "N passed, M failed".  Exit status: 0 all
 passed, 1 some check failed, 2 the file could not be read as a PE image.
 """
 
+import os
+import socket
 import struct
 import sys
 
@@ -166,7 +168,7 @@ class Image:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             raise BadImage("no PE signature")
-        (self.machine, nsections, _, _, _, opt_size,
+        (self.machine, nsections, self.timestamp, _, _, opt_size,
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
@@ -221,6 +223,11 @@ class Image:
                 names.append(self.cstring(desc[1]))
                 at += 32
         return names
+
+    def resource_timestamp(self):
+        """The time stamp of the root resource directory (0 when there is none)."""
+        rva, size = self.dirs[2]
+        return struct.unpack_from("<I", self.data, self.offset(rva) + 4)[0] if rva else 0
 
     def resources(self):
         """{(type, name): bytes} of the first language of each resource."""
@@ -449,6 +456,26 @@ def check_manifest(report, resources):
                  "microsoft.windows.common-controls" in text.lower())
 
 
+def traces_of_the_build(data, exe_path):
+    """Build paths and the host name found in the image: a reproducible build
+    carries none, so that one commit gives the same bytes on every machine."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    places = {os.path.abspath(os.path.join(here, "..", "..")), os.path.dirname(os.path.abspath(exe_path))}
+    needles = set()
+    for place in places:
+        needles.update({place, place.replace("/", "\\"), "Z:" + place.replace("/", "\\")})
+    host = socket.gethostname()
+    # A very short host name ("vm") would be found in any binary by chance.
+    if len(host) >= 4:
+        needles.add(host)
+    found = []
+    for needle in sorted(needles):
+        for encoding in ("latin-1", "utf-16-le"):
+            if needle.encode(encoding, "replace") in data:
+                found.append("%s (%s)" % (needle, encoding))
+    return found
+
+
 def main(argv):
     if len(argv) != 2:
         sys.stderr.write("usage: audit_exe.py SORVEL_EXE\n")
@@ -469,6 +496,9 @@ def main(argv):
     report.check("machine is i386", "0x14c", hex(image.machine))
     report.check("optional header is PE32", "0x10b", hex(image.magic))
     report.check("subsystem is Windows GUI", 2, image.subsystem)
+    report.check("PE header carries no time stamp", 0, image.timestamp)
+    report.check("resource directory carries no time stamp", 0, image.resource_timestamp())
+    report.check("no build path or host name in the image", [], traces_of_the_build(data, argv[1]))
     lowered = sorted(name.lower() for name in imports)
     report.check("imports only from system DLLs and msvcrt.dll", [],
                  [name for name in lowered if name not in ALLOWED_DLLS])

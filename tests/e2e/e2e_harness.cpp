@@ -133,6 +133,20 @@ int DeleteFolderFiles(const wchar_t *dir) {
   return ok;
 }
 
+// "PE32 i386", "PE32+ x86-64" or what else the header of exe says.
+const char *ImageKind(const wchar_t *exe) {
+  unsigned char head[1024];
+  size_t len = 0;
+  if (!E2eReadFile(exe, head, sizeof head, &len) || len < 0x40) return "unreadable";
+  size_t have = len < sizeof head ? len : sizeof head;
+  size_t pe = head[0x3c] | head[0x3d] << 8 | (size_t)head[0x3e] << 16 | (size_t)head[0x3f] << 24;
+  if (pe + 6 > have || memcmp(head + pe, "PE\0\0", 4)) return "not a PE image";
+  unsigned machine = head[pe + 4] | head[pe + 5] << 8;
+  if (machine == 0x14c) return "PE32 i386";
+  if (machine == 0x8664) return "PE32+ x86-64";
+  return "PE image of another machine";
+}
+
 }  // namespace
 
 // ---- Reporting -------------------------------------------------------------
@@ -242,6 +256,9 @@ int E2eInit(const wchar_t *sorvelExe, const wchar_t *standinExe) {
   if (GetFileAttributesW(g_sorvelExe) == INVALID_FILE_ATTRIBUTES) {
     printf("e2e: no program at %s\n", E2eUtf8(g_sorvelExe, text, sizeof text));
     ok = 0;
+  } else {
+    // Which build the log speaks of: the shipped one is a 32-bit image.
+    printf("e2e: program under test %s (%s)\n", E2eUtf8(g_sorvelExe, text, sizeof text), ImageKind(g_sorvelExe));
   }
   if (GetFileAttributesW(g_standinExe) == INVALID_FILE_ATTRIBUTES) {
     printf("e2e: no stand-in host at %s\n", E2eUtf8(g_standinExe, text, sizeof text));

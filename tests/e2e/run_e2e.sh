@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
-# Runs the end-to-end driver under Wine in a fresh prefix and X server.
-#   run_e2e.sh <dir with sorvel.exe, kobble_standin.exe, e2e_driver.exe> [selector...]
+# Runs the end-to-end driver under Wine in a prefix and X server of its own.
+#   run_e2e.sh <dir with kobble_standin.exe, e2e_driver.exe> [--sorvel EXE | --shipped] [selector...]
+# The program under test is <dir>/sorvel.exe, or EXE, or with --shipped the
+# shipped 32-bit exe: $E2E_SHIPPED_EXE (default build/w32/sorvel.exe of this
+# checkout), which must be an i386 image, so that a group run on the 64-bit
+# build can never pass for one run on the shipped exe.
 # Selectors pick cases by "group.case" prefix (e.g. spine, spine.browse);
-# without one every group except demo runs. Exits with the driver's status.
+# without one every group except demo runs. E2E_TEMPLATE (see wine_env.sh)
+# makes the prefix a copy of one made once per test run. Exits with the
+# driver's status.
 set -u
-dir=$(cd "${1:?usage: run_e2e.sh <exe-dir> [selector...]}" && pwd) || exit 2
+here=$(cd "$(dirname "$0")" && pwd)
+dir=$(cd "${1:?usage: run_e2e.sh <exe-dir> [--sorvel EXE | --shipped] [selector...]}" && pwd) || exit 2
 shift
-for exe in sorvel.exe kobble_standin.exe e2e_driver.exe; do
-  [ -f "$dir/$exe" ] || { echo "run_e2e: missing $dir/$exe" >&2; exit 2; }
+exe=$dir/sorvel.exe
+case "${1:-}" in
+  --sorvel) exe=${2:?run_e2e: --sorvel needs a path}; shift 2 ;;
+  --shipped)
+    exe=${E2E_SHIPPED_EXE:-$here/../../build/w32/sorvel.exe}
+    shift
+    machine=$(od -An -tx1 -j "$(od -An -tu4 -j 60 -N 4 "$exe" 2>/dev/null | tr -d ' ')" -N 6 "$exe" 2>/dev/null | tr -d ' \n')
+    [ "$machine" = 504500004c01 ] || { echo "run_e2e: $exe is not a 32-bit (i386) Windows image" >&2; exit 2; }
+    ;;
+esac
+exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe") || exit 2
+for f in "$exe" "$dir/kobble_standin.exe" "$dir/e2e_driver.exe"; do
+  [ -f "$f" ] || { echo "run_e2e: missing $f" >&2; exit 2; }
 done
 
 # shellcheck source=wine_env.sh
-source "$(dirname "$0")/wine_env.sh" || exit 2
+source "$here/wine_env.sh" || exit 2
 
 start=$(date +%s)
-wine "$dir/e2e_driver.exe" "$@"
+win=Z:$exe
+wine "$dir/e2e_driver.exe" --sorvel "${win//\//\\}" "$@"
 status=$?
 echo "run_e2e: driver exit $status after $(( $(date +%s) - start ))s (prefix ${E2E_PREFIX_SECONDS}s)"
 exit $status
