@@ -31,8 +31,23 @@ int DataFolder(void*, wchar_t* out, size_t cap) {
   return CopyBounded(out, cap, folder);
 }
 
+// Clears the read-only attribute of the file at path, keeping the others.
+void MakeWritable(const wchar_t* path) {
+  DWORD attr = GetFileAttributesW(path);
+  if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY) || !(attr & FILE_ATTRIBUTE_READONLY)) return;
+  attr &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(path, attr != 0 ? attr : FILE_ATTRIBUTE_NORMAL);
+}
+
+// The copy takes the source's attributes. A read-only drop file (from a CD,
+// an archive, a read-only share, or an older run) would make every later
+// insertion fail without the user knowing why, so the drop file is made
+// writable before it is replaced and again once the copy is in place.
 int Copy(void*, const wchar_t* from, const wchar_t* to) {
-  return CopyFileW(from, to, FALSE) != 0;
+  MakeWritable(to);
+  if (!CopyFileW(from, to, FALSE)) return 0;
+  MakeWritable(to);
+  return 1;
 }
 
 }  // namespace

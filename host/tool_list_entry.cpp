@@ -153,10 +153,33 @@ int WriteAll(int fd, const char* bytes, size_t n) {
   return 1;
 }
 
+// Rewrites the list where it lies: opened for writing, cut to nothing and
+// given the whole new content in one write, joined first so that a reader
+// never finds it half written by more than one call. Without memory for the
+// joined content nothing is touched.
+void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit) {
+  char* joined = static_cast<char*>(malloc(edit->size));
+  if (joined == nullptr) return;
+  size_t at = 0;
+  for (int i = 0; i < edit->count; ++i) {
+    memcpy(joined + at, edit->pieces[i].bytes, edit->pieces[i].size);
+    at += edit->pieces[i].size;
+  }
+  int fd = _wopen(list, _O_WRONLY | _O_TRUNC | _O_BINARY);
+  if (fd >= 0) {
+    WriteAll(fd, joined, at);
+    _close(fd);
+  }
+  free(joined);
+}
+
 // Puts the edited list in place of the list, whole or not at all: its pieces
 // go straight from the old content to a temporary file that is flushed and
 // then moved over the list, so neither a failed write nor a crash can leave
-// the host a cut list. On failure the list stays as it was.
+// the host a cut list. A list that another program holds open (the host,
+// reading it) cannot be replaced; it is rewritten in place instead, which its
+// sharing allows, or the entry would never be made. On any other failure the
+// list stays as it was.
 void WriteList(const wchar_t* list, const ToolListEdit* edit) {
   DWORD attr = ReplaceableList(list);
   if (attr == 0) return;
@@ -172,8 +195,15 @@ void WriteList(const wchar_t* list, const ToolListEdit* edit) {
   // the whole new one under the list's name, never a cut one.
   whole = whole && _commit(fd) == 0;
   if (_close(fd) != 0) whole = 0;
-  if (!whole || !MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!whole) {
     _wunlink(temp);
+    return;
+  }
+  if (!MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DWORD err = GetLastError();
+    _wunlink(temp);
+    int inUse = err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED;
+    if (inUse && attr != kNoList) WriteListInPlace(list, edit);
     return;
   }
   // Rewriting in place would have kept a hidden or system list so; the moved

@@ -7,28 +7,11 @@
 #include "app/app_state.h"
 #include "app/data_folder.h"
 #include "app/path_text.h"
+#include "ui/chooser_proposal.h"
 
 namespace {
 
-// What the open-file dialog is told its buffers hold.
-enum { kDialogCap = 256 };
-
 const wchar_t kUntitled[] = L"無題";
-
-// Splits path into the folder the dialog opens in and the name it proposes.
-// A proposal that would not fit the dialog's buffer is dropped, so the dialog
-// opens in the folder with an empty name instead of failing.
-void SplitProposal(wchar_t* path, wchar_t* folder, wchar_t* title) {
-  CopyBounded(folder, kDialogCap, path);
-  wchar_t* cut = wcsrchr(folder, L'\\');
-  if (cut) {
-    CopyBounded(title, kDialogCap, cut + 1);
-    // "C:" alone would mean the drive's current folder, not its root.
-    if (cut > folder && cut[-1] == L':') ++cut;
-    *cut = L'\0';
-  }
-  if (wcslen(path) >= kDialogCap) path[0] = L'\0';
-}
 
 // The common-dialog library costs every start a noticeable time to load, yet
 // only Browse needs it: it is loaded on first use and stays for the run.
@@ -47,8 +30,8 @@ OpenFileNameProc OpenFileDialog() {
 }  // namespace
 
 int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
-  wchar_t folder[kDialogCap] = L"";
-  wchar_t title[kDialogCap] = L"";
+  wchar_t folder[kChooserCap] = L"";
+  wchar_t title[kChooserCap] = L"";
 
   if (path[0] == L'\0') {
     if (SHGetSpecialFolderPathW(owner, path, CSIDL_MYMUSIC, FALSE)) {
@@ -63,7 +46,7 @@ int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
     if (!last) return 0;
     if (last[1] == L'\0') AppendBounded(path, kChoosePathCap, kUntitled);
   }
-  SplitProposal(path, folder, title);
+  SplitChooserProposal(path, folder, title);
 
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
@@ -72,9 +55,9 @@ int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
   ofn.lpstrFilter = L"MP3ファイル\0*.mp3\0";
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = path;
-  ofn.nMaxFile = kDialogCap;
+  ofn.nMaxFile = kChooserCap;
   ofn.lpstrFileTitle = title;
-  ofn.nMaxFileTitle = kDialogCap;
+  ofn.nMaxFileTitle = kChooserCap;
   ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
   ofn.lpstrTitle = L"Kobbleに挿入するMP3ファイルを選択する";
   ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;

@@ -524,23 +524,48 @@ void LockedDataFolder(int row) {
 
 // ---- the tool list held by another program ---------------------------------
 
+struct HeldRow {
+  DWORD share;           // sharing the driver's handle allows
+  const char *list;      // the list before
+  int appended;          // with write sharing, sorvel's line is added (else it replaces the 36 line)
+};
+const char kListWithout36[] = OTHER_TOOL "7\tG\tG\t\"g\"\r\n";
+const HeldRow kHeldRows[] = {
+    // share                                 list            appended
+    {0, kOtherList, 0},
+    {FILE_SHARE_READ, kOtherList, 0},
+    {FILE_SHARE_READ | FILE_SHARE_WRITE, kOtherList, 0},
+    {FILE_SHARE_READ | FILE_SHARE_WRITE, kListWithout36, 1},
+};
+
 // The driver keeps the list open, as the host might while it reads or writes
-// it, with the given sharing, for the whole first start. The list is never
-// cut, no temporary copy is left, the dialog still opens.
-void ListHeld(int share) {
-  const E2eSeed seed = {nullptr, kOtherList, nullptr, 0};
+// it, with the given sharing and never delete sharing, for the whole first
+// start. Without write sharing nobody may write it and it stays as it was;
+// with it the entry is made in place, byte for byte as in an unheld list. The
+// list is never cut, no temporary copy is left, the dialog still opens.
+void ListHeld(int row) {
+  const HeldRow *r = &kHeldRows[row];
+  const E2eSeed seed = {nullptr, r->list, nullptr, 0};
   if (!E2eResetDataFolder(&seed)) return;
   wchar_t list[MAX_PATH];
   HANDLE held = CreateFileW(E2eDataFile(list, MAX_PATH, L"$exec-list.txt"), GENERIC_READ | GENERIC_WRITE,
-                            (DWORD)share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                            r->share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (!E2eExpectTrue("list opened by the driver", held != INVALID_HANDLE_VALUE, "open failed")) return;
   Session s;
   int shown = StartWithDialog(&s);
   CloseHandle(held);
   if (!shown || !CancelAndExit(&s)) return;
-  // Without write sharing no writer can touch it; with it, the list is whole.
-  if (share & FILE_SHARE_WRITE) ExpectListOldOrEntered();
-  else ExpectDataText(L"$exec-list.txt", kOtherList);
+  if (r->share & FILE_SHARE_WRITE) {
+    static unsigned char entered[1024];
+    // The other tool's line stays first; sorvel's line replaces the old 36
+    // line or follows the last line.
+    size_t head = r->appended ? strlen(r->list) : strlen(OTHER_TOOL);
+    memcpy(entered, r->list, head);
+    size_t own = E2eOwnListLine(g_sorvelExe, entered + head, sizeof entered - head);
+    ExpectDataFile(L"$exec-list.txt", entered, head + own);
+  } else {
+    ExpectDataText(L"$exec-list.txt", r->list);
+  }
   ExpectFlags(L"1");
   ExpectNoStrayFiles();
 }
@@ -636,8 +661,9 @@ const E2eCase kFaultCases[] = {
     {"locked_settings", LockedDataFolder, 3},
     {"locked_list", LockedDataFolder, 4},
     {"list_held_no_sharing", ListHeld, 0},
-    {"list_held_read_sharing", ListHeld, FILE_SHARE_READ},
-    {"list_held_read_write_sharing", ListHeld, FILE_SHARE_READ | FILE_SHARE_WRITE},
+    {"list_held_read_sharing", ListHeld, 1},
+    {"list_held_read_write_sharing", ListHeld, 2},
+    {"list_held_read_write_sharing_append", ListHeld, 3},
     {"hung_host_dialog_stays", HungHostDialogStays, 0},
     {"twenty_second_copies", CrowdOfCopies, 0},
 };

@@ -167,6 +167,56 @@ void DropReplaced(int) {
   InsertOnce(&s, &seed, L"", L"newer.mp3", 0, 0);
 }
 
+int ExpectDropWritable() {
+  wchar_t path[MAX_PATH];
+  DWORD attr = GetFileAttributesW(E2eDataFile(path, MAX_PATH, L"$kobble.mp3"));
+  if (!E2eExpectTrue("drop file attributes", attr != INVALID_FILE_ATTRIBUTES, "none")) return 0;
+  char found[32];
+  snprintf(found, sizeof found, "attributes 0x%lx", attr);
+  return E2eExpectTrue("drop file not read-only", !(attr & FILE_ATTRIBUTE_READONLY), found);
+}
+
+// A read-only source (from a CD, an archive) leaves the drop file writable,
+// and the next run replaces it with another file. Under Wine a process run as
+// root may write a read-only file anyway, so the attribute itself is checked.
+void ReadOnlySource(int) {
+  Session s;
+  E2eProc host;
+  if (!MakeSource(&g_src, g_workDir, L"cd-track.mp3", 4099, 12)) return;
+  if (!E2eExpectTrue("source made read-only", SetFileAttributesW(g_src.path, FILE_ATTRIBUTE_READONLY), "failed"))
+    return;
+  if (!E2eStartHost(L"", &host) || !OpenDialog(&s, nullptr)) return;
+  FillAndOk(s.dlg, g_src.path, 0, 0);
+  int ok = ExpectExitZero(&s) && ExpectDrop(g_src.bytes, g_src.len) && ExpectDropWritable();
+  SetFileAttributesW(g_src.path, FILE_ATTRIBUTE_NORMAL);
+  if (!ok) return;
+  // The next run, on the same data folder.
+  if (!MakeSource(&g_src, g_workDir, L"next.mp3", 3000, 13) || !E2eStartSorvel(&s.sorvel)) return;
+  s.dlg = E2eFindInsertDialog(s.sorvel.pid, kDialogWaitMs);
+  if (!E2eExpectTrue("insert dialog shown again", s.dlg != nullptr, "no dialog within 10 s")) return;
+  FillAndOk(s.dlg, g_src.path, 1, 0);
+  if (ExpectExitZero(&s) && ExpectDrop(g_src.bytes, g_src.len)) ExpectDropWritable();
+}
+
+// A read-only drop file left before the run (by an older run or another
+// program) is replaced all the same, and left writable.
+void ReadOnlyDropBefore(int) {
+  static unsigned char old[5000];
+  E2eFillPattern(old, sizeof old, 14);
+  const E2eSeed seed = {nullptr, nullptr, old, sizeof old};
+  Session s;
+  E2eProc host;
+  if (!MakeSource(&g_src, g_workDir, L"over-read-only.mp3", 4099, 15)) return;
+  if (!E2eStartHost(L"", &host) || !OpenDialog(&s, &seed)) return;
+  wchar_t drop[MAX_PATH];
+  if (!E2eExpectTrue("drop file made read-only",
+                     SetFileAttributesW(E2eDataFile(drop, MAX_PATH, L"$kobble.mp3"), FILE_ATTRIBUTE_READONLY),
+                     "failed"))
+    return;
+  FillAndOk(s.dlg, g_src.path, 0, 1);
+  if (ExpectExitZero(&s) && ExpectDrop(g_src.bytes, g_src.len)) ExpectDropWritable();
+}
+
 // Characters outside code page 932 in the file name.
 void WideName(int) {
   Session s;
@@ -456,6 +506,8 @@ const E2eCase kSpineCases[] = {
     {"options_both", Options, 3},
     {"high_bits_not_sent", HighBitsNotSent, 0},
     {"drop_replaced", DropReplaced, 0},
+    {"read_only_source", ReadOnlySource, 0},
+    {"read_only_drop_before", ReadOnlyDropBefore, 0},
     {"wide_file_name", WideName, 0},
     {"host_gone_before_notice", HostGoneBeforeNotice, 0},
     {"notice_replies_zero", NoticeRepliesZero, 0},
