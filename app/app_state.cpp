@@ -1,6 +1,6 @@
 #include "app/app_state.h"
 
-#include "app/path_text.h"
+#include "base/path_text.h"
 
 namespace {
 

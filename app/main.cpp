@@ -2,10 +2,10 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/data_folder.h"
-#include "app/path_text.h"
 #include "app/settings.h"
-#include "app/settings_value.h"
+#include "base/data_folder.h"
+#include "base/path_text.h"
+#include "base/settings_value.h"
 #include "host/tool_list_entry.h"
 #include "ui/insert_dialog.h"
 #include "ui/resource.h"

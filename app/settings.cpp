@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/settings_value.h"
+#include "base/settings_value.h"
 
 int ReadSettingInt(const wchar_t* section, const wchar_t* key) {
   const wchar_t* path = AppSettingsPath();

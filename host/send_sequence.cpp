@@ -1,6 +1,6 @@
 #include "host/send_sequence.h"
 
-#include "app/path_text.h"
+#include "base/path_text.h"
 
 const wchar_t kDropFileName[] = L"$kobble.mp3";
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/data_folder.h"
-#include "app/path_text.h"
+#include "base/data_folder.h"
+#include "base/path_text.h"
 #include "host/send_sequence.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <wchar.h>
 
-#include "app/data_folder.h"
-#include "app/path_text.h"
+#include "base/data_folder.h"
+#include "base/path_text.h"
 #include "host/tool_list.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <wchar.h>
 
 #include "app/app_state.h"
-#include "app/data_folder.h"
-#include "app/path_text.h"
+#include "base/data_folder.h"
+#include "base/path_text.h"
 #include "ui/chooser_proposal.h"
 
 namespace {

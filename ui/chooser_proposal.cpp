@@ -2,7 +2,7 @@
 
 #include <wchar.h>
 
-#include "app/path_text.h"
+#include "base/path_text.h"
 
 int SplitChooserProposal(wchar_t* path, wchar_t folder[kChooserCap], wchar_t title[kChooserCap]) {
   folder[0] = L'\0';

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/settings_value.h"
+#include "base/settings_value.h"
 #include "host/send_to_host.h"
 #include "ui/about_box.h"
 #include "ui/choose_file.h"

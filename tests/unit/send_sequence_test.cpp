@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/settings_value.h"
+#include "base/settings_value.h"
 
 #include <string>
 #include <vector>

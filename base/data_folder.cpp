@@ -1,8 +1,8 @@
-#include "app/data_folder.h"
+#include "base/data_folder.h"
 
 #include <shlobj.h>
 
-#include "app/path_text.h"
+#include "base/path_text.h"
 
 int GetDataFolder(wchar_t out[kDataFolderCap]) {
   // The shell writes up to MAX_PATH characters, so it gets a buffer of its own.

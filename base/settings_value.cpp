@@ -1,4 +1,4 @@
-#include "app/settings_value.h"
+#include "base/settings_value.h"
 
 #include <limits.h>
 
