@@ -1,5 +1,7 @@
-// The flags word and the text form it takes in the settings file.
+// The flags word and the text form it takes in the settings file, and the
+// decimal reading that the settings and the host's tool list share.
 #pragma once
+#include <stddef.h>
 
 enum {
   kFlagListEntryMade = 1,  // the tool-list entry has been attempted
@@ -10,9 +12,14 @@ enum {
 // The settings reader keeps at most this many characters of a value.
 enum { kSettingValueChars = 15 };
 
-// Converts a stored value the way atoi does: leading white space, an optional
-// sign, decimal digits up to the first other character; no digits give 0.
-// Out-of-range values saturate. Never reads past the terminating NUL.
+// Reads the first length bytes of text the way atoi reads text: leading white
+// space, an optional sign, decimal digits up to the first other byte; no
+// digits give 0. Out-of-range values saturate to INT_MAX or INT_MIN. Reads no
+// byte at or past text + length, so text needs no NUL.
+int ReadDecimal(const char* text, size_t length);
+
+// Converts a stored value (NUL-terminated) as ReadDecimal does; never reads
+// past the terminating NUL.
 int ParseSettingInt(const char* text);
 
 // Bits 1 and 2 set from the two check boxes; every other bit carried unchanged.

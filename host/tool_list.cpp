@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/settings_value.h"
+
 namespace {
 
 // "36" TAB "Sorvel" TAB "Sorvel(MP3挿入)" TAB and the opening quote; the two
@@ -71,21 +73,6 @@ size_t LineEnd(const char* text, size_t from, size_t size) {
   return size;
 }
 
-// Reads the id field [p, end) the way atoi reads text: leading white space, an
-// optional sign, digits up to the first other byte. The field ends at its TAB,
-// not at a NUL, so it is read with bounds. Huge numbers saturate instead of
-// wrapping, so no digit string other than 36 itself can come out as 36.
-int FieldIsOwnId(const char* p, const char* end) {
-  while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
-  int negative = 0;
-  if (p < end && (*p == '+' || *p == '-')) negative = (*p++ == '-');
-  long value = 0;
-  for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-    value = value < 100000 ? value * 10 + (*p - '0') : 1000000;
-  }
-  return !negative && value == kOwnToolId;
-}
-
 int Refuse(ToolListEdit* edit, int outcome) {
   edit->count = 0;
   edit->size = 0;
@@ -130,10 +117,14 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
     end = LineEnd(old, start, oldSize);
     // The TAB is looked for through the rest of the list, not just this line,
     // so a TAB further down tells a stray line apart from the list's tail.
-    const char* tabAt = FindByte(old + start, oldSize - start, '\t');
-    if (tabAt == nullptr) break;
-    if (tabAt > old + end) return Refuse(edit, kToolListGap);
-    if (FieldIsOwnId(old + start, tabAt)) {
+    const char* lineStart = old + start;
+    const char* tab = FindByte(lineStart, oldSize - start, '\t');
+    if (tab == nullptr) break;
+    if (tab > old + end) return Refuse(edit, kToolListGap);
+    // The id field ends at its TAB, not at a NUL, so it is read with bounds.
+    // The reading saturates instead of wrapping, so no digit string other
+    // than 36 itself (leading zeros aside) reads as 36, nor does "-36".
+    if (ReadDecimal(lineStart, static_cast<size_t>(tab - lineStart)) == kOwnToolId) {
       found = 1;
       break;
     }
