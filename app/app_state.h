@@ -1,16 +1,9 @@
-// Process-wide state owned by start-up; zero until start-up fills it.
+// Start-up's state that outlives start-up's own procedures: the settings
+// file's path, set once the data folder is known. Empty until then.
 #pragma once
-#include <windows.h>
 
-HINSTANCE AppInstance();
-HCURSOR AppDragCursor();
-HCURSOR AppHoverCursor();
 // Full path of the settings file, or the empty text when there is no data folder.
 const wchar_t* AppSettingsPath();
-int AppFlags();
-void SetAppFlags(int flags);
 
-// Start-up's setters.
-void SetAppInstance(HINSTANCE instance);
-void SetAppCursors(HCURSOR drag, HCURSOR hover);
+// Keeps a copy of path; a path that does not fit leaves the empty text.
 void SetAppSettingsPath(const wchar_t* path);

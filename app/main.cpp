@@ -10,6 +10,7 @@
 #include "ui/insert_dialog.h"
 #include "ui/resource.h"
 #include "ui/warning.h"
+#include "window/drag_mover.h"
 
 namespace {
 
@@ -49,10 +50,9 @@ void PrepareDataFolder() {
 }
 
 // Enters this program in the host's tool list once per settings file.
-void MakeToolListEntryOnce() {
-  int flags = AppFlags();
-  if (flags & kFlagListEntryMade) return;
-  SetAppFlags(flags | kFlagListEntryMade);
+void MakeToolListEntryOnce(int* flags) {
+  if (*flags & kFlagListEntryMade) return;
+  *flags |= kFlagListEntryMade;
   // A path that fills the buffer may have been cut; no entry beats a wrong one.
   wchar_t program[MAX_PATH + 1];
   DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH + 1);
@@ -66,19 +66,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HANDLE mutex = TakeSingleInstance();
   if (!mutex) return 0;
 
-  SetAppInstance(instance);
   HCURSOR drag = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DRAG_CURSOR));
   HCURSOR hover = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HOVER_CURSOR));
-  SetAppCursors(drag, hover);
+  DragMover::SetCursors(drag, hover);
   PrepareDataFolder();
-  SetAppFlags(ReadSettingInt(kSection, kKey));
-  MakeToolListEntryOnce();
+  int flags = ReadSettingInt(kSection, kKey);
+  MakeToolListEntryOnce(&flags);
 
-  RunInsertDialog();
+  RunInsertDialog(instance, &flags);
 
   if (drag) DestroyCursor(drag);
   if (hover) DestroyCursor(hover);
-  WriteSettingInt(kSection, kKey, AppFlags());
+  WriteSettingInt(kSection, kKey, flags);
   ReleaseMutex(mutex);
   CloseHandle(mutex);
   return 0;

@@ -1,7 +1,6 @@
 // The about box: names the program and its version; moved by its caption.
 #include "ui/about_box.h"
 
-#include "app/app_state.h"
 #include "ui/resource.h"
 #include "window/place_near_cursor.h"
 
@@ -23,6 +22,6 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-INT_PTR RunAboutBox(HWND owner) {
-  return DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
+INT_PTR RunAboutBox(HINSTANCE instance, HWND owner) {
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutProc, 0);
 }

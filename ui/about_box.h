@@ -2,5 +2,6 @@
 #pragma once
 #include <windows.h>
 
-// Runs the about box modally, owned by owner. Returns its dialog result (-1 when closed).
-INT_PTR RunAboutBox(HWND owner);
+// Runs the about box from instance's resources modally, owned by owner.
+// Returns its dialog result (-1 when closed).
+INT_PTR RunAboutBox(HINSTANCE instance, HWND owner);

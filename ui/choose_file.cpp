@@ -4,7 +4,6 @@
 #include <shlobj.h>
 #include <wchar.h>
 
-#include "app/app_state.h"
 #include "base/data_folder.h"
 #include "base/path_text.h"
 #include "ui/chooser_proposal.h"
@@ -51,7 +50,8 @@ int ChooseMp3File(wchar_t path[kChoosePathCap], HWND owner) {
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
-  ofn.hInstance = AppInstance();
+  // The owner was made from the program's own resources.
+  ofn.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
   ofn.lpstrFilter = L"MP3ファイル\0*.mp3\0";
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = path;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
 #include "base/settings_value.h"
 #include "host/send_to_host.h"
 #include "ui/about_box.h"
@@ -17,27 +16,36 @@ namespace {
 // The path field holds at most this many characters and the NUL.
 enum { kPathFieldCap = 256 };
 
+// What start-up hands the one run of the dialog; the dialog procedure has no
+// other way to it, as the dialog's creation parameter stays unused.
+struct InsertDialog {
+  HINSTANCE instance;
+  int* flags;
+};
+
+InsertDialog g_dialog;
+
 void OnInitDialog(HWND dialog) {
   PlaceNearCursor(dialog);
-  HANDLE icon = LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDI_BROWSE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
+  HANDLE icon = LoadImageW(g_dialog.instance, MAKEINTRESOURCEW(IDI_BROWSE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
   SendDlgItemMessageW(dialog, IDC_BROWSE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   SendDlgItemMessageW(dialog, IDC_PATH, EM_LIMITTEXT, kPathFieldCap - 1, 0);
-  int flags = AppFlags();
+  int flags = *g_dialog.flags;
   CheckDlgButton(dialog, IDC_AUTOPLAY, (flags & kFlagAutoplay) ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_LOOP, (flags & kFlagLoop) ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void OnOk(HWND dialog) {
   // The options are kept before sending, so they persist even when it fails.
-  SetAppFlags(FlagsWithOptions(AppFlags(), IsDlgButtonChecked(dialog, IDC_AUTOPLAY) == BST_CHECKED,
-                               IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED));
+  *g_dialog.flags = FlagsWithOptions(*g_dialog.flags, IsDlgButtonChecked(dialog, IDC_AUTOPLAY) == BST_CHECKED,
+                                     IsDlgButtonChecked(dialog, IDC_LOOP) == BST_CHECKED);
   // A longer text would be cut when read and could name another file; an
   // empty path makes the send report that the file cannot be created.
   wchar_t path[kPathFieldCap] = L"";
   if (GetWindowTextLengthW(GetDlgItem(dialog, IDC_PATH)) < kPathFieldCap) {
     GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
   }
-  int result = SendToHost(path, AppFlags());
+  int result = SendToHost(path, *g_dialog.flags);
   if (result == 0) {
     EndDialog(dialog, 0);
   } else {
@@ -81,7 +89,7 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       return OnCommand(dialog, wParam);
     case WM_CONTEXTMENU:
-      RunAboutBox(dialog);
+      RunAboutBox(g_dialog.instance, dialog);
       return FALSE;
     case WM_DESTROY:
       OnDestroy(dialog);
@@ -92,7 +100,9 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace
 
-int RunInsertDialog() {
-  INT_PTR result = DialogBoxParamW(AppInstance(), MAKEINTRESOURCEW(IDD_INSERT), nullptr, InsertDialogProc, 0);
+int RunInsertDialog(HINSTANCE instance, int* flags) {
+  g_dialog.instance = instance;
+  g_dialog.flags = flags;
+  INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_INSERT), nullptr, InsertDialogProc, 0);
   return result == 0 ? 0 : -1;
 }

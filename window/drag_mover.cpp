@@ -1,19 +1,25 @@
 #include "window/drag_mover.h"
 
-#include "app/app_state.h"
 #include "window/drag.h"
 
 namespace {
 
-// The one drag of the run; zero at start, as the insert dialog is made once.
-DragMover::Record g_drag;
+// The one drag of the run, zero at start as the insert dialog is made once,
+// and the cursors start-up lends it.
+struct Drag {
+  DragMover::Record record;
+  HCURSOR dragCursor;
+  HCURSOR hoverCursor;
+};
+
+Drag g_drag;
 
 HWND Window(void* window) { return static_cast<HWND>(window); }
 
 DragMover::Point CursorPos(void*) {
   POINT cursor;
   // An unreadable cursor counts as unmoved, so it never jerks the window.
-  if (!GetCursorPos(&cursor)) return g_drag.lastCursor;
+  if (!GetCursorPos(&cursor)) return g_drag.record.lastCursor;
   DragMover::Point point = {cursor.x, cursor.y};
   return point;
 }
@@ -34,9 +40,9 @@ uint32_t StartTimer(void* window, uint32_t id, uint32_t milliseconds) {
 
 void StopTimer(void* window, uint32_t id) { KillTimer(Window(window), id); }
 
-void ShowDragCursor(void*) { SetCursor(AppDragCursor()); }
+void ShowDragCursor(void*) { SetCursor(g_drag.dragCursor); }
 
-void ShowHoverCursor(void*) { SetCursor(AppHoverCursor()); }
+void ShowHoverCursor(void*) { SetCursor(g_drag.hoverCursor); }
 
 void TakeCapture(void* window) { SetCapture(Window(window)); }
 
@@ -72,10 +78,15 @@ DragMover::Message Kind(UINT message) {
 
 namespace DragMover {
 
+void SetCursors(HCURSOR drag, HCURSOR hover) {
+  g_drag.dragCursor = drag;
+  g_drag.hoverCursor = hover;
+}
+
 void HandleMessage(HWND window, UINT message, WPARAM wParam) {
   Message kind = Kind(message);
   if (kind == kOther) return;
-  Handle(&g_drag, &kWin32Drag, window, kind, kind == kTimer ? wParam : 0);
+  Handle(&g_drag.record, &kWin32Drag, window, kind, kind == kTimer ? wParam : 0);
 }
 
 int CursorInWindow(HWND window) {

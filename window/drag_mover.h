@@ -3,6 +3,9 @@
 #include <windows.h>
 
 namespace DragMover {
+// Keeps the cursors shown while dragging and while a press may become a drag;
+// start-up loads them before the dialog opens and destroys them after.
+void SetCursors(HCURSOR drag, HCURSOR hover);
 // Sees every message of the insert dialog before the dialog does; consumes none.
 void HandleMessage(HWND window, UINT message, WPARAM wParam);
 // 1 when the cursor lies within the window rectangle, right and bottom bounds included.
