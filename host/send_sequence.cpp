@@ -6,25 +6,25 @@ const wchar_t kDropFileName[] = L"$kobble.mp3";
 
 int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   void* ctx = ops->ctx;
-  if (!ops->findHost(ctx)) return 3;
+  if (!ops->findHost(ctx)) return kSendNoHost;
 
   // The host may have closed since the first look-up; a window that is gone
   // cannot be editing a page.
   void* host = ops->findHost(ctx);
-  if (!host) return 4;
+  if (!host) return kSendNotEditing;
   long long reply = 0;
-  if (!ops->sendInsert(ctx, host, kProbeWParam, kProbeLParam, &reply) || reply == 0) return 4;
+  if (!ops->sendInsert(ctx, host, kProbeWParam, kProbeLParam, &reply) || reply == 0) return kSendNotEditing;
 
-  if (!ops->pathExists(ctx, source)) return 5;
+  if (!ops->pathExists(ctx, source)) return kSendCannotCreate;
 
   wchar_t drop[kDropPathCap];
-  if (!ops->dataFolder(ctx, drop, kDropPathCap)) return 5;
-  if (!ops->pathExists(ctx, drop)) return 5;
-  if (!AppendBounded(drop, kDropPathCap, kDropFileName)) return 5;
-  if (!ops->copyFile(ctx, source, drop)) return 5;
+  if (!ops->dataFolder(ctx, drop, kDropPathCap)) return kSendCannotCreate;
+  if (!ops->pathExists(ctx, drop)) return kSendCannotCreate;
+  if (!AppendBounded(drop, kDropPathCap, kDropFileName)) return kSendCannotCreate;
+  if (!ops->copyFile(ctx, source, drop)) return kSendCannotCreate;
 
   // Once the file is in place the send counts as done, whatever the host says.
   host = ops->findHost(ctx);
   if (host) ops->sendInsert(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply);
-  return 0;
+  return kSendDone;
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <stddef.h>
 
+#include "host/send_result.h"
+
 enum {
   kInsertMessage = 1061,  // WM_USER + 37, understood by the host window
   kProbeWParam = 1,
@@ -30,7 +32,8 @@ struct HostLinkOps {
   int (*copyFile)(void* ctx, const wchar_t* from, const wchar_t* to);
 };
 
-// Runs the send: 0 done; 3 no host window; 4 host gone at the second look-up
-// or not editing (or not answering); 5 source missing, data folder missing,
-// drop path too long or copy failed. Nothing done before a failure is undone.
+// Runs the send: kSendDone; kSendNoHost without a host window; kSendNotEditing
+// when the host is gone at the second look-up, not editing or not answering;
+// kSendCannotCreate when the source or the data folder is missing, the drop
+// path is too long or the copy failed. Nothing done before a failure is undone.
 int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags);

@@ -46,7 +46,7 @@ void OnOk(HWND dialog) {
     GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
   }
   int result = SendToHost(path, *g_dialog.flags);
-  if (result == 0) {
+  if (result == kSendDone) {
     EndDialog(dialog, 0);
   } else {
     ShowWarning(result, dialog);

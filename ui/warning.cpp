@@ -1,5 +1,7 @@
 #include "ui/warning.h"
 
+#include "host/send_result.h"
+
 namespace {
 
 struct Warning {
@@ -12,9 +14,9 @@ struct Warning {
 const Warning kWarnings[] = {
     {kWarnNoMemory, L"メモリが足りません."},
     {kWarnAlreadyRunning, L"二重起動です."},
-    {kWarnHostNotRunning, L"『Kobble』が起動していません．"},
-    {kWarnHostNotEditing, L"『Kobble』の編集中ではありません．"},
-    {kWarnCannotCreateFile, L"『Kobble』のファイルが作成できません．"},
+    {kSendNoHost, L"『Kobble』が起動していません．"},
+    {kSendNotEditing, L"『Kobble』の編集中ではありません．"},
+    {kSendCannotCreate, L"『Kobble』のファイルが作成できません．"},
 };
 
 }  // namespace

@@ -1,13 +1,11 @@
-// The warning texts by code and the warning box.
+// The warning texts by code and the warning box. The codes are start-up's
+// own below and the failed send results of host/send_result.h.
 #pragma once
 #include <windows.h>
 
 enum {
   kWarnNoMemory = 0,
   kWarnAlreadyRunning = 2,
-  kWarnHostNotRunning = 3,
-  kWarnHostNotEditing = 4,
-  kWarnCannotCreateFile = 5,
 };
 
 // The text of a code, or null for a code that has none.

@@ -93,19 +93,19 @@ TEST(SendSequence, EachFailureStopsAtItsStepWithItsCode) {
   };
   // name, what differs from a host that is running and editing, result, calls made
   const Row rows[] = {
-      {"all well", [](Fake*) {}, 0, kFullRoad},
-      {"no host window", [](Fake* f) { f->hostAtLookup = {0}; }, 3, "find "},
-      {"host gone at second look-up", [](Fake* f) { f->hostAtLookup = {1, 0}; }, 4, "find find "},
-      {"probe replies zero", [](Fake* f) { f->probeReply = 0; }, 4, "find find send(1,0) "},
-      {"probe not answered in time", [](Fake* f) { f->probeAnswered = 0; }, 4, "find find send(1,0) "},
-      {"source missing", [](Fake* f) { f->sourceExists = 0; }, 5, "find find send(1,0) source? "},
-      {"appdata unavailable", [](Fake* f) { f->dataFolderOk = 0; }, 5, "find find send(1,0) source? appdata "},
-      {"data folder missing", [](Fake* f) { f->folderExists = 0; }, 5,
+      {"all well", [](Fake*) {}, kSendDone, kFullRoad},
+      {"no host window", [](Fake* f) { f->hostAtLookup = {0}; }, kSendNoHost, "find "},
+      {"host gone at second look-up", [](Fake* f) { f->hostAtLookup = {1, 0}; }, kSendNotEditing, "find find "},
+      {"probe replies zero", [](Fake* f) { f->probeReply = 0; }, kSendNotEditing, "find find send(1,0) "},
+      {"probe not answered in time", [](Fake* f) { f->probeAnswered = 0; }, kSendNotEditing, "find find send(1,0) "},
+      {"source missing", [](Fake* f) { f->sourceExists = 0; }, kSendCannotCreate, "find find send(1,0) source? "},
+      {"appdata unavailable", [](Fake* f) { f->dataFolderOk = 0; }, kSendCannotCreate, "find find send(1,0) source? appdata "},
+      {"data folder missing", [](Fake* f) { f->folderExists = 0; }, kSendCannotCreate,
        "find find send(1,0) source? appdata folder? "},
-      {"copy fails", [](Fake* f) { f->copyOk = 0; }, 5, "find find send(1,0) source? appdata folder? copy "},
-      {"host gone before notification", [](Fake* f) { f->hostAtLookup = {1, 1, 0}; }, 0,
+      {"copy fails", [](Fake* f) { f->copyOk = 0; }, kSendCannotCreate, "find find send(1,0) source? appdata folder? copy "},
+      {"host gone before notification", [](Fake* f) { f->hostAtLookup = {1, 1, 0}; }, kSendDone,
        "find find send(1,0) source? appdata folder? copy find "},
-      {"notification replies zero", [](Fake* f) { f->notifyReply = 0; }, 0, kFullRoad},
+      {"notification replies zero", [](Fake* f) { f->notifyReply = 0; }, kSendDone, kFullRoad},
   };
   for (const Row& row : rows) {
     Fake f;
@@ -127,7 +127,7 @@ TEST(SendSequence, OnlyTheOptionBitsReachTheHost) {
   };
   for (const Row& row : rows) {
     Fake f;
-    EXPECT_EQ(0, Send(&f, row.flags)) << "flags " << row.flags;
+    EXPECT_EQ(kSendDone, Send(&f, row.flags)) << "flags " << row.flags;
     std::string tail = f.trace.substr(f.trace.rfind("send("));
     EXPECT_EQ(std::string(row.notification), tail) << "flags " << row.flags;
   }
@@ -139,12 +139,12 @@ TEST(SendSequence, DropFileLandsInTheDataFolderOnlyWhenItsPathFits) {
     int expected;
   };
   // data folder length, result (the drop path and its NUL must fit in 256)
-  const Row rows[] = {{30, 0}, {244, 0}, {245, 5}, {255, 5}};
+  const Row rows[] = {{30, kSendDone}, {244, kSendDone}, {245, kSendCannotCreate}, {255, kSendCannotCreate}};
   for (const Row& row : rows) {
     Fake f;
     f.dataFolder = std::wstring(row.folderChars - 1, L'x') + L"\\";
     EXPECT_EQ(row.expected, Send(&f, 0)) << "folder of " << row.folderChars;
-    if (row.expected == 0) {
+    if (row.expected == kSendDone) {
       EXPECT_EQ(f.dataFolder + L"$kobble.mp3", f.copiedTo) << "folder of " << row.folderChars;
     } else {
       EXPECT_EQ(std::string::npos, f.trace.find("copy")) << "folder of " << row.folderChars;
