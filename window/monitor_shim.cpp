@@ -2,110 +2,60 @@
 
 #include <stddef.h>
 
+// The binding hands its records and points straight to USER32, so they must
+// be laid out exactly like the system's own.
+static_assert(sizeof(ScreenPoint) == sizeof(POINT), "POINT layout");
+static_assert(offsetof(ScreenPoint, x) == offsetof(POINT, x), "POINT layout");
+static_assert(offsetof(ScreenPoint, y) == offsetof(POINT, y), "POINT layout");
+static_assert(sizeof(ScreenRect) == sizeof(RECT), "RECT layout");
+static_assert(offsetof(ScreenRect, left) == offsetof(RECT, left), "RECT layout");
+static_assert(offsetof(ScreenRect, top) == offsetof(RECT, top), "RECT layout");
+static_assert(offsetof(ScreenRect, right) == offsetof(RECT, right), "RECT layout");
+static_assert(offsetof(ScreenRect, bottom) == offsetof(RECT, bottom), "RECT layout");
+static_assert(sizeof(MonitorBinding::Info) == sizeof(MONITORINFO), "MONITORINFO layout");
+static_assert(offsetof(MonitorBinding::Info, size) == offsetof(MONITORINFO, cbSize), "MONITORINFO layout");
+static_assert(offsetof(MonitorBinding::Info, monitor) == offsetof(MONITORINFO, rcMonitor), "MONITORINFO layout");
+static_assert(offsetof(MonitorBinding::Info, work) == offsetof(MONITORINFO, rcWork), "MONITORINFO layout");
+static_assert(offsetof(MonitorBinding::Info, flags) == offsetof(MONITORINFO, dwFlags), "MONITORINFO layout");
+static_assert(sizeof(MonitorBinding::InfoEx) == sizeof(MONITORINFOEXA), "MONITORINFOEXA layout");
+static_assert(offsetof(MonitorBinding::InfoEx, device) == sizeof(MONITORINFO), "MONITORINFOEXA layout");
+static_assert(sizeof(MonitorBinding::InfoEx::device) == CCHDEVICENAME, "MONITORINFOEXA layout");
+static_assert(MonitorBinding::kMonitorDefaultToPrimary == MONITOR_DEFAULTTOPRIMARY, "MonitorFromPoint flag");
+static_assert(MonitorBinding::kMonitorInfoPrimary == MONITORINFOF_PRIMARY, "monitor flag");
+static_assert(MonitorBinding::kMetricScreenWidth == SM_CXSCREEN && MonitorBinding::kMetricScreenHeight == SM_CYSCREEN,
+              "metric indexes");
+
 namespace {
 
-typedef void*(MONITOR_SHIM_API* MonitorFromPointFn)(MonitorShimPoint point, uint32_t flags);
-typedef int(MONITOR_SHIM_API* GetMonitorInfoFn)(void* monitor, MonitorShimInfo* info);
+void* FindModule(const char* name) { return GetModuleHandleA(name); }
 
-// Lookup order matters only in that the first missing name ends the lookups.
-const char* const kEntryNames[] = {
-    "GetSystemMetrics", "MonitorFromWindow",   "MonitorFromRect",     "MonitorFromPoint",
-    "EnumDisplayMonitors", "GetMonitorInfoA", "EnumDisplayDevicesA",
-};
-enum { kEntryCount = sizeof kEntryNames / sizeof kEntryNames[0] };
-enum { kSlotMonitorFromPoint = 3, kSlotGetMonitorInfo = 5 };
-
-struct ShimState {
-  const MonitorShimPlatform* platform;
-  int attempted;
-  MonitorShimProc entries[kEntryCount];
-};
-
-ShimState g_shim;
-
-void ClearEntries() {
-  for (int i = 0; i < kEntryCount; ++i) g_shim.entries[i] = nullptr;
+MonitorBinding::Proc FindProc(void* module, const char* name) {
+  return reinterpret_cast<MonitorBinding::Proc>(GetProcAddress(static_cast<HMODULE>(module), name));
 }
 
-void CopyBounded(char* dest, size_t cap, const char* src) {
-  size_t i = 0;
-  for (; i + 1 < cap && src[i] != '\0'; ++i) dest[i] = src[i];
-  for (; i < cap; ++i) dest[i] = '\0';
-}
+int SystemMetric(int index) { return GetSystemMetrics(index); }
+
+int WorkArea(ScreenRect* area) { return SystemParametersInfoA(SPI_GETWORKAREA, 0, area, 0) ? 1 : 0; }
+
+const MonitorBinding::Platform kWin32Monitors = {FindModule, FindProc, SystemMetric, WorkArea};
+
+// The binding of the run: made at the first query and kept to the end.
+MonitorBinding::State g_monitors;
 
 }  // namespace
 
 namespace MonitorShim {
 
-void SetPlatform(const MonitorShimPlatform* platform) { g_shim.platform = platform; }
+int Bind() { return MonitorBinding::Bind(&g_monitors, &kWin32Monitors); }
 
-int Bind() {
-  if (g_shim.attempted) return g_shim.entries[kSlotGetMonitorInfo] != nullptr;
-  const MonitorShimPlatform* platform = g_shim.platform;
-  // Without a platform nothing can be tried yet; the real attempt comes later.
-  if (platform == nullptr) return 0;
-  g_shim.attempted = 1;
-  // Only a USER32 that is already loaded is used; the shim never loads it.
-  void* user32 = platform->findModule("USER32");
-  if (user32 != nullptr) {
-    int found = 0;
-    while (found < kEntryCount) {
-      g_shim.entries[found] = platform->findProc(user32, kEntryNames[found]);
-      if (g_shim.entries[found] == nullptr) break;
-      ++found;
-    }
-    if (found == kEntryCount) return 1;
-  }
-  // Half a set would mix real monitor handles with the single-screen token.
-  ClearEntries();
-  return 0;
+void* MonitorFromPoint(ScreenPoint point) {
+  return MonitorBinding::MonitorFromPoint(&g_monitors, &kWin32Monitors, point);
 }
 
-void* MonitorFromPoint(MonitorShimPoint point) {
-  if (Bind()) {
-    MonitorFromPointFn bound = reinterpret_cast<MonitorFromPointFn>(g_shim.entries[kSlotMonitorFromPoint]);
-    return bound(point, kMonitorDefaultToPrimary);
-  }
-  return reinterpret_cast<void*>(kPrimaryMonitorToken);
+int GetMonitorInfo(void* monitor, MonitorBinding::Info* info) {
+  return MonitorBinding::GetMonitorInfo(&g_monitors, &kWin32Monitors, monitor, info);
 }
 
-int GetMonitorInfo(void* monitor, MonitorShimInfo* info) {
-  if (Bind()) {
-    GetMonitorInfoFn bound = reinterpret_cast<GetMonitorInfoFn>(g_shim.entries[kSlotGetMonitorInfo]);
-    return bound(monitor, info);
-  }
-  if (monitor != reinterpret_cast<void*>(kPrimaryMonitorToken)) return 0;
-  if (info == nullptr) return 0;
-  if (info->size < sizeof(MonitorShimInfo)) return 0;
-  const MonitorShimPlatform* platform = g_shim.platform;
-  if (platform == nullptr) return 0;
-  // Queried into a local first so that a failure leaves the record as it was.
-  MonitorShimRect work = {0, 0, 0, 0};
-  if (!platform->workArea(&work)) return 0;
-  info->monitor = ScreenRect();
-  info->work = work;
-  info->flags = kMonitorInfoPrimary;
-  if (info->size >= sizeof(MonitorShimInfoEx)) {
-    // info is the first member of the caller's extended record.
-    MonitorShimInfoEx* extended = reinterpret_cast<MonitorShimInfoEx*>(info);
-    CopyBounded(extended->device, sizeof extended->device, "DISPLAY");
-  }
-  return 1;
-}
-
-MonitorShimRect ScreenRect() {
-  MonitorShimRect screen = {0, 0, 0, 0};
-  const MonitorShimPlatform* platform = g_shim.platform;
-  if (platform == nullptr) return screen;
-  screen.right = platform->systemMetric(kMetricScreenWidth);
-  screen.bottom = platform->systemMetric(kMetricScreenHeight);
-  return screen;
-}
-
-void ResetForTest() {
-  g_shim.platform = nullptr;
-  g_shim.attempted = 0;
-  ClearEntries();
-}
+ScreenRect MonitorRect(ScreenPoint point) { return MonitorBinding::MonitorRect(&g_monitors, &kWin32Monitors, point); }
 
 }  // namespace MonitorShim
