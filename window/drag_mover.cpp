@@ -1,13 +1,14 @@
 #include "window/drag_mover.h"
 
-#include "window/drag.h"
+#include "window/drag_machine.h"
+#include "window/screen.h"
 
 namespace {
 
 // The one drag of the run, zero at start as the insert dialog is made once,
 // and the cursors start-up lends it.
 struct Drag {
-  DragMover::Record record;
+  DragMachine::Record record;
   HCURSOR dragCursor;
   HCURSOR hoverCursor;
 };
@@ -16,20 +17,22 @@ Drag g_drag;
 
 HWND Window(void* window) { return static_cast<HWND>(window); }
 
-DragMover::Point CursorPos(void*) {
+ScreenPoint CursorPos(void*) {
   POINT cursor;
   // An unreadable cursor counts as unmoved, so it never jerks the window.
   if (!GetCursorPos(&cursor)) return g_drag.record.lastCursor;
-  DragMover::Point point = {cursor.x, cursor.y};
+  ScreenPoint point = {cursor.x, cursor.y};
   return point;
 }
 
-DragMover::Rect WindowRect(void* window) {
+ScreenRect WindowRect(void* window) {
   RECT rect = {0, 0, 0, 0};
   GetWindowRect(Window(window), &rect);
-  DragMover::Rect result = {rect.left, rect.top, rect.right, rect.bottom};
+  ScreenRect result = {rect.left, rect.top, rect.right, rect.bottom};
   return result;
 }
+
+int InWindow(void* window) { return DragMover::CursorInWindow(Window(window)); }
 
 // The physical left button, whatever the swap setting, at this moment.
 int LeftButtonHeld(void*) { return GetAsyncKeyState(VK_LBUTTON) < 0; }
@@ -52,25 +55,25 @@ void MoveWindowTo(void* window, int32_t left, int32_t top) {
   SetWindowPos(Window(window), NULL, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-const DragMover::Platform kWin32Drag = {
-    CursorPos,       WindowRect,  LeftButtonHeld, StartTimer,  StopTimer, ShowDragCursor,
-    ShowHoverCursor, TakeCapture, DropCapture,    MoveWindowTo,
+const DragMachine::Platform kWin32Drag = {
+    CursorPos,      WindowRect,      InWindow,    LeftButtonHeld, StartTimer,  StopTimer,
+    ShowDragCursor, ShowHoverCursor, TakeCapture, DropCapture,    MoveWindowTo,
 };
 
-DragMover::Message Kind(UINT message) {
+DragMachine::Message Kind(UINT message) {
   switch (message) {
     case WM_DESTROY:
-      return DragMover::kDestroy;
+      return DragMachine::kDestroy;
     case WM_TIMER:
-      return DragMover::kTimer;
+      return DragMachine::kTimer;
     case WM_MOUSEMOVE:
-      return DragMover::kMouseMove;
+      return DragMachine::kMouseMove;
     case WM_LBUTTONDOWN:
-      return DragMover::kLeftButtonDown;
+      return DragMachine::kLeftButtonDown;
     case WM_LBUTTONUP:
-      return DragMover::kLeftButtonUp;
+      return DragMachine::kLeftButtonUp;
     default:
-      return DragMover::kOther;
+      return DragMachine::kOther;
   }
 }
 
@@ -84,17 +87,17 @@ void SetCursors(HCURSOR drag, HCURSOR hover) {
 }
 
 void HandleMessage(HWND window, UINT message, WPARAM wParam) {
-  Message kind = Kind(message);
-  if (kind == kOther) return;
-  Handle(&g_drag.record, &kWin32Drag, window, kind, kind == kTimer ? wParam : 0);
+  DragMachine::Message kind = Kind(message);
+  if (kind == DragMachine::kOther) return;
+  DragMachine::Handle(&g_drag.record, &kWin32Drag, window, kind, kind == DragMachine::kTimer ? wParam : 0);
 }
 
 int CursorInWindow(HWND window) {
   POINT cursor;
   RECT rect;
   if (!GetCursorPos(&cursor) || !GetWindowRect(window, &rect)) return 0;
-  Point point = {cursor.x, cursor.y};
-  Rect bounds = {rect.left, rect.top, rect.right, rect.bottom};
+  ScreenPoint point = {cursor.x, cursor.y};
+  ScreenRect bounds = {rect.left, rect.top, rect.right, rect.bottom};
   return PointInRect(point, bounds);
 }
 

@@ -1,4 +1,5 @@
-// Moving the caption-less insert dialog by press-and-hold.
+// Moving the caption-less insert dialog by press-and-hold: Win32 glue over
+// DragMachine.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +9,7 @@ namespace DragMover {
 void SetCursors(HCURSOR drag, HCURSOR hover);
 // Sees every message of the insert dialog before the dialog does; consumes none.
 void HandleMessage(HWND window, UINT message, WPARAM wParam);
-// 1 when the cursor lies within the window rectangle, right and bottom bounds included.
+// 1 when the cursor lies within the window rectangle, right and bottom bounds
+// included; 0 when it does not or either cannot be read.
 int CursorInWindow(HWND window);
 }  // namespace DragMover

@@ -4,7 +4,9 @@
 #pragma once
 #include <stdint.h>
 
-namespace DragMover {
+#include "window/screen.h"
+
+namespace DragMachine {
 
 enum : uint32_t {
   kHoldTimerId = 120,
@@ -12,34 +14,23 @@ enum : uint32_t {
   kSlop = 2,  // pixels each way from the press point, bounds included
 };
 
-struct Point {
-  int32_t x;
-  int32_t y;
-};
-
-struct Rect {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-};
-
 // Idle: holdTimerId 0, dragging 0. Hold pending: holdTimerId set. Dragging:
 // dragging 1 and the window holds the mouse capture.
 struct Record {
   int32_t dragging;
-  uint32_t holdTimerId;  // what the timer start returned; 0 = no hold pending
-  Point pressPoint;      // cursor at the latest left-button press
-  Point lastCursor;      // cursor at the drag's start and after every move step
-  Rect windowRect;       // window at the drag's start and after every move step
+  uint32_t holdTimerId;    // what the timer start returned; 0 = no hold pending
+  ScreenPoint pressPoint;  // cursor at the latest left-button press
+  ScreenPoint lastCursor;  // cursor at the drag's start and after every move step
+  ScreenRect windowRect;   // window at the drag's start and after every move step
 };
 
 enum Message { kOther, kDestroy, kTimer, kMouseMove, kLeftButtonDown, kLeftButtonUp };
 
 // Every call gets the window the message belongs to.
 struct Platform {
-  Point (*cursorPos)(void* window);        // screen coordinates, read now
-  Rect (*windowRect)(void* window);        // screen coordinates, read now
+  ScreenPoint (*cursorPos)(void* window);  // screen coordinates, read now
+  ScreenRect (*windowRect)(void* window);  // screen coordinates, read now
+  int (*cursorInWindow)(void* window);     // 1 when the cursor lies in the window, bounds included; read now
   int (*leftButtonHeld)(void* window);     // physical left button, read now
   uint32_t (*setTimer)(void* window, uint32_t id, uint32_t milliseconds);  // 0 on failure
   void (*killTimer)(void* window, uint32_t id);
@@ -55,8 +46,4 @@ struct Platform {
 // handle the message itself.
 void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId);
 
-// 1 when point lies within rect with all four bounds included, so the column
-// at rect.right and the row at rect.bottom count as inside.
-int PointInRect(Point point, Rect rect);
-
-}  // namespace DragMover
+}  // namespace DragMachine

@@ -3,20 +3,19 @@
 
 #include <vector>
 
-#include "window/drag.h"
+#include "window/drag_machine.h"
+#include "window/screen.h"
 
 namespace {
 
-using DragMover::Point;
-using DragMover::Rect;
-using DragMover::Record;
+using DragMachine::Record;
 
 enum Shown { kNoCursor, kDragCursor, kHoverCursor };
 
 // The window and the mouse as the platform calls see them, and what was done.
 struct Desk {
-  Point cursor;
-  Rect window;
+  ScreenPoint cursor;
+  ScreenRect window;
   int buttonHeld;
   uint32_t timerResult;  // what the timer start returns
   // Effects.
@@ -31,8 +30,9 @@ struct Desk {
 
 Desk& D(void* window) { return *static_cast<Desk*>(window); }
 
-Point CursorPos(void* w) { return D(w).cursor; }
-Rect WindowRect(void* w) { return D(w).window; }
+ScreenPoint CursorPos(void* w) { return D(w).cursor; }
+ScreenRect WindowRect(void* w) { return D(w).window; }
+int CursorInWindow(void* w) { return PointInRect(D(w).cursor, D(w).window); }
 int LeftButtonHeld(void* w) { return D(w).buttonHeld; }
 uint32_t SetTimer(void* w, uint32_t id, uint32_t ms) {
   D(w).timersSet.push_back(id);
@@ -53,19 +53,19 @@ void MoveWindow(void* w, int32_t left, int32_t top) {
   d.window.top = top;
 }
 
-const DragMover::Platform kFake = {CursorPos, WindowRect, LeftButtonHeld, SetTimer,       KillTimer,
-                                   ShowDrag,  ShowHover,  SetCapture,     ReleaseCapture, MoveWindow};
+const DragMachine::Platform kFake = {CursorPos, WindowRect, CursorInWindow, LeftButtonHeld, SetTimer,      KillTimer,
+                                     ShowDrag,  ShowHover,  SetCapture,     ReleaseCapture, MoveWindow};
 
 // A 300 x 200 window at (100, 100); presses land at (200, 150).
-const Rect kWindow = {100, 100, 400, 300};
-const Point kPress = {200, 150};
+const ScreenRect kWindow = {100, 100, 400, 300};
+const ScreenPoint kPress = {200, 150};
 
-Desk NewDesk(Point cursor, int held) {
+Desk NewDesk(ScreenPoint cursor, int held) {
   Desk d = {};
   d.cursor = cursor;
   d.window = kWindow;
   d.buttonHeld = held;
-  d.timerResult = DragMover::kHoldTimerId;
+  d.timerResult = DragMachine::kHoldTimerId;
   return d;
 }
 
@@ -74,7 +74,7 @@ enum From { kIdle, kHold, kDragging, kDraggingWithHold };
 Record Start(From from) {
   Record r = {};
   r.pressPoint = kPress;
-  if (from == kHold || from == kDraggingWithHold) r.holdTimerId = DragMover::kHoldTimerId;
+  if (from == kHold || from == kDraggingWithHold) r.holdTimerId = DragMachine::kHoldTimerId;
   if (from == kDragging || from == kDraggingWithHold) {
     r.dragging = 1;
     r.lastCursor = kPress;
@@ -92,30 +92,30 @@ std::string Ids(const std::vector<uint32_t>& ids) {
 struct TransitionCase {
   const char* name;
   From from;
-  DragMover::Message message;
-  Point cursor;
+  DragMachine::Message message;
+  ScreenPoint cursor;
   int held;
   uint64_t timerId;     // for the timer message
   uint32_t timerResult; // what starting a timer returns
   // Expected.
   int dragging;
   uint32_t holdTimerId;
-  Point pressPoint;
+  ScreenPoint pressPoint;
   int timerStarted;
   int timerKilled;
   int captured;
   int released;
   Shown shown;
-  Point windowAt;       // top-left afterwards
+  ScreenPoint windowAt;  // top-left afterwards
 };
 
-using DragMover::kDestroy;
-using DragMover::kLeftButtonDown;
-using DragMover::kLeftButtonUp;
-using DragMover::kMouseMove;
-using DragMover::kOther;
-using DragMover::kTimer;
-const uint32_t T = DragMover::kHoldTimerId;
+using DragMachine::kDestroy;
+using DragMachine::kLeftButtonDown;
+using DragMachine::kLeftButtonUp;
+using DragMachine::kMouseMove;
+using DragMachine::kOther;
+using DragMachine::kTimer;
+const uint32_t T = DragMachine::kHoldTimerId;
 
 // clang-format off
 // name                                          from      message          cursor      held wParam timer  | drag hold press       start kill capt rel  cursor        window at
@@ -165,12 +165,12 @@ const TransitionCase kTransitions[] = {
 };
 // clang-format on
 
-TEST(DragMover, TransitionTable) {
+TEST(DragMachine, TransitionTable) {
   for (const TransitionCase& c : kTransitions) {
     Record r = Start(c.from);
     Desk d = NewDesk(c.cursor, c.held);
     d.timerResult = c.timerResult;
-    DragMover::Handle(&r, &kFake, &d, c.message, c.timerId);
+    DragMachine::Handle(&r, &kFake, &d, c.message, c.timerId);
     EXPECT_EQ(c.dragging, r.dragging) << c.name << ": dragging";
     EXPECT_EQ(c.holdTimerId, r.holdTimerId) << c.name << ": holdTimerId";
     EXPECT_EQ(c.pressPoint.x, r.pressPoint.x) << c.name << ": pressPoint.x";
@@ -204,43 +204,18 @@ TEST(DragMover, TransitionTable) {
   }
 }
 
-struct PointCase {
-  const char* name;
-  Point point;
-  int inside;
-};
-
-// name                       point         inside
-const PointCase kPointCases[] = {
-    {"middle",                {250, 200},   1},
-    {"top-left corner",       {100, 100},   1},
-    {"right column",          {400, 200},   1},
-    {"bottom row",            {250, 300},   1},
-    {"bottom-right corner",   {400, 300},   1},
-    {"left of it",            {99, 200},    0},
-    {"above it",              {250, 99},    0},
-    {"right of the column",   {401, 200},   0},
-    {"below the row",         {250, 301},   0},
-};
-
-TEST(DragMover, PointInRectTable) {
-  for (const PointCase& c : kPointCases) {
-    EXPECT_EQ(c.inside, DragMover::PointInRect(c.point, kWindow)) << c.name;
-  }
-}
-
 // Sequences: a desk and a record that live across several messages.
 class DragSequence : public ::testing::Test {
  protected:
   Record r = {};
   Desk d = NewDesk(kPress, 1);
-  void Send(DragMover::Message message, uint64_t timerId = 0) { DragMover::Handle(&r, &kFake, &d, message, timerId); }
+  void Send(DragMachine::Message message, uint64_t timerId = 0) { DragMachine::Handle(&r, &kFake, &d, message, timerId); }
   void MoveTo(int x, int y) {
-    d.cursor = Point{x, y};
+    d.cursor = ScreenPoint{x, y};
     Send(kMouseMove);
   }
   void PressAt(int x, int y) {
-    d.cursor = Point{x, y};
+    d.cursor = ScreenPoint{x, y};
     d.buttonHeld = 1;
     Send(kLeftButtonDown);
   }
@@ -326,7 +301,7 @@ TEST_F(DragSequence, SecondPressCancelsTheHold) {
 
 TEST_F(DragSequence, RightAndBottomBoundCountAsInsideAtExpiry) {
   PressAt(399, 299);
-  d.cursor = Point{400, 300};
+  d.cursor = ScreenPoint{400, 300};
   Send(kTimer, T);
   EXPECT_EQ(1, r.dragging) << "cursor on the right-bottom bound";
 }

@@ -1,27 +1,14 @@
-#include "window/drag.h"
+#include "window/drag_machine.h"
 
-namespace DragMover {
+namespace DragMachine {
 
 namespace {
 
-// Coordinates are worked out wide and narrowed back, so that absurd rectangles
-// give a defined position instead of an overflow.
-int32_t Narrow(long long value) {
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
-
-int WithinSlop(Point point, Point press) {
+int WithinSlop(ScreenPoint point, ScreenPoint press) {
   long long dx = static_cast<long long>(point.x) - press.x;
   long long dy = static_cast<long long>(point.y) - press.y;
   const long long slop = kSlop;
   return -slop <= dx && dx <= slop && -slop <= dy && dy <= slop;
-}
-
-int CursorInWindow(const Platform* platform, void* window) {
-  Point cursor = platform->cursorPos(window);
-  return PointInRect(cursor, platform->windowRect(window));
 }
 
 // Shared by the timer and by a move that leaves the slop with the button held.
@@ -41,7 +28,7 @@ void HoldExpired(Record* record, const Platform* platform, void* window) {
   platform->setCapture(window);
 }
 
-void MoveStep(Record* record, const Platform* platform, void* window, Point cursor) {
+void MoveStep(Record* record, const Platform* platform, void* window, ScreenPoint cursor) {
   // The button state is read now rather than taken from the message, so a
   // button-up that went to another window still ends the drag here.
   if (!platform->leftButtonHeld(window)) {
@@ -50,13 +37,13 @@ void MoveStep(Record* record, const Platform* platform, void* window, Point curs
     return;
   }
   platform->showDragCursor(window);
-  Point previous = record->lastCursor;
+  ScreenPoint previous = record->lastCursor;
   record->lastCursor = cursor;
   long long dx = static_cast<long long>(cursor.x) - previous.x;
   long long dy = static_cast<long long>(cursor.y) - previous.y;
   if (dx == 0 && dy == 0) return;
   // No clamping to a monitor: the user may park the window partly off screen.
-  platform->moveWindow(window, Narrow(record->windowRect.left + dx), Narrow(record->windowRect.top + dy));
+  platform->moveWindow(window, ClampToInt32(record->windowRect.left + dx), ClampToInt32(record->windowRect.top + dy));
   record->windowRect = platform->windowRect(window);
 }
 
@@ -69,14 +56,14 @@ void ButtonDown(Record* record, const Platform* platform, void* window) {
     record->holdTimerId = 0;
     return;
   }
-  if (CursorInWindow(platform, window)) {
+  if (platform->cursorInWindow(window)) {
     // A failed start stores 0, so that press leaves no hold pending.
     record->holdTimerId = platform->setTimer(window, kHoldTimerId, kHoldTimeMs);
   }
 }
 
 void MouseMove(Record* record, const Platform* platform, void* window) {
-  Point cursor = platform->cursorPos(window);
+  ScreenPoint cursor = platform->cursorPos(window);
   if (record->dragging) {
     MoveStep(record, platform, window, cursor);
     return;
@@ -125,8 +112,4 @@ void Handle(Record* record, const Platform* platform, void* window, Message mess
   }
 }
 
-int PointInRect(Point point, Rect rect) {
-  return rect.left <= point.x && point.x <= rect.right && rect.top <= point.y && point.y <= rect.bottom;
-}
-
-}  // namespace DragMover
+}  // namespace DragMachine
