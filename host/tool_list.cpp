@@ -1,7 +1,6 @@
 #include "host/tool_list.h"
 
 #include <stdint.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include "base/settings_value.h"
@@ -16,17 +15,6 @@ const char kLineTail[] = "\"\r\n";
 const char kCrLf[] = "\r\n";
 
 enum { kOwnToolId = 36 };
-
-// Gives buf room for need bytes in one step; 0 when it cannot.
-int Reserve(ToolListBuffer* buf, size_t need) {
-  if (buf->limit != 0 && need > buf->limit) return 0;
-  if (need <= buf->capacity) return 1;
-  char* grown = static_cast<char*>(realloc(buf->data, need));
-  if (grown == nullptr) return 0;
-  buf->data = grown;
-  buf->capacity = need;
-  return 1;
-}
 
 // Adds a piece to the edit unless it is empty: an empty write is a call for
 // nothing, and an empty slice of the list has no bytes to point at.
@@ -152,30 +140,10 @@ int RewriteToolList(const char* old, size_t oldSize, const char* line,
   return kToolListAppended;
 }
 
-int RewriteToolListInto(const char* old, size_t oldSize, const char* line,
-                        size_t lineSize, ToolListBuffer* out) {
-  out->size = 0;
-  ToolListEdit edit;
-  int outcome = RewriteToolList(old, oldSize, line, lineSize, &edit);
-  if (outcome != kToolListReplaced && outcome != kToolListAppended) {
-    FreeToolListBuffer(out);
-    return outcome;
+void JoinToolListEdit(const ToolListEdit* edit, char* out) {
+  size_t at = 0;
+  for (int i = 0; i < edit->count; ++i) {
+    memcpy(out + at, edit->pieces[i].bytes, edit->pieces[i].size);
+    at += edit->pieces[i].size;
   }
-  // All the room at once: the whole content or none of it.
-  if (!Reserve(out, edit.size)) {
-    FreeToolListBuffer(out);
-    return kToolListNoMemory;
-  }
-  for (int i = 0; i < edit.count; ++i) {
-    memcpy(out->data + out->size, edit.pieces[i].bytes, edit.pieces[i].size);
-    out->size += edit.pieces[i].size;
-  }
-  return outcome;
-}
-
-void FreeToolListBuffer(ToolListBuffer* buf) {
-  free(buf->data);
-  buf->data = nullptr;
-  buf->size = 0;
-  buf->capacity = 0;
 }

@@ -14,7 +14,6 @@ enum {
   kToolListAppended = 2,    // own line added at the end (alone for an empty list)
   kToolListGap = 3,         // a line without TAB before a later line with one
   kToolListOutsideFormat = 4,  // a NUL byte, or a lone CR or LF in the line to replace
-  kToolListNoMemory = 5,    // the new content could not be had whole in memory
 };
 
 enum { kToolListPieceCap = 4 };
@@ -35,15 +34,6 @@ struct ToolListEdit {
   size_t size;
 };
 
-// Growing byte buffer for a whole content. Zero it before first use; limit,
-// when not 0, is the most bytes it may hold (a stand-in for scarce memory).
-struct ToolListBuffer {
-  char* data;
-  size_t size;
-  size_t capacity;
-  size_t limit;
-};
-
 // Writes Sorvel's own line for programPath (NUL-terminated, code page 932):
 // 36 TAB Sorvel TAB display name TAB quoted path CR LF, no NUL after it.
 // Returns its length, or 0 when the path is empty, does not fit in
@@ -58,12 +48,6 @@ size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]);
 int RewriteToolList(const char* old, size_t oldSize, const char* line,
                     size_t lineSize, ToolListEdit* edit);
 
-// RewriteToolList with the new content copied whole into out. Returns its
-// outcome with out holding the new content for kToolListReplaced or
-// kToolListAppended, or kToolListNoMemory when out cannot hold all of it;
-// every outcome but those two leaves out empty, its memory released.
-int RewriteToolListInto(const char* old, size_t oldSize, const char* line,
-                        size_t lineSize, ToolListBuffer* out);
-
-// Releases the buffer's memory and leaves it empty, its limit kept.
-void FreeToolListBuffer(ToolListBuffer* buf);
+// Copies the edit's pieces in order into out, which has room for edit->size
+// bytes: the whole new content in one run. Cannot fail.
+void JoinToolListEdit(const ToolListEdit* edit, char* out);

@@ -160,14 +160,10 @@ int WriteAll(int fd, const char* bytes, size_t n) {
 void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit) {
   char* joined = static_cast<char*>(malloc(edit->size));
   if (joined == nullptr) return;
-  size_t at = 0;
-  for (int i = 0; i < edit->count; ++i) {
-    memcpy(joined + at, edit->pieces[i].bytes, edit->pieces[i].size);
-    at += edit->pieces[i].size;
-  }
+  JoinToolListEdit(edit, joined);
   int fd = _wopen(list, _O_WRONLY | _O_TRUNC | _O_BINARY);
   if (fd >= 0) {
-    WriteAll(fd, joined, at);
+    WriteAll(fd, joined, edit->size);
     _close(fd);
   }
   free(joined);

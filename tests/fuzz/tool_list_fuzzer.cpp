@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/tool_list.h"
+#include "tests/support/tool_list_support.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/tool_list_support.h"
+
 namespace {
 
 // Byte strings with embedded NULs and high bytes kept whole.
