@@ -1,11 +1,67 @@
-// What real input does under this system: the later drag and placement cases
-// rely on a moved cursor and a held left button being seen by sorvel, which
-// reads them with GetCursorPos and GetAsyncKeyState from its own process.
-#include <stdio.h>
-#include <string.h>
+#include "e2e_input.h"
 
-#include "e2e_harness.h"
-#include "e2e_input_probe.h"
+#include <string.h>
+#include <wchar.h>
+
+#include "e2e_process.h"
+
+int E2eMoveCursor(int x, int y) { return SetCursorPos(x, y) != 0; }
+
+namespace {
+
+int MouseButton(DWORD flags) {
+  INPUT in;
+  memset(&in, 0, sizeof in);
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  return SendInput(1, &in, sizeof in) == 1;
+}
+
+}  // namespace
+
+int E2eMouseLeft(int down) { return MouseButton(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP); }
+
+int E2eMouseRight(int down) { return MouseButton(down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP); }
+
+int E2eMouseMoveTo(int x, int y) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (w < 2 || h < 2) return 0;
+  INPUT in;
+  memset(&in, 0, sizeof in);
+  in.type = INPUT_MOUSE;
+  // Normalised 0..65535 over the primary screen, rounded to land on the pixel.
+  in.mi.dx = (LONG)((x * 65535LL + (w - 1) / 2) / (w - 1));
+  in.mi.dy = (LONG)((y * 65535LL + (h - 1) / 2) / (h - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return SendInput(1, &in, sizeof in) == 1;
+}
+
+int E2eExpectPointerMovedTo_(E2E_LOC, int x, int y) {
+  E2eMouseMoveTo(x, y);
+  // The pointer lands a moment after the input is queued.
+  POINT p = {-1, -1};
+  unsigned long long end = E2eNowMs() + 1000;
+  for (;;) {
+    GetCursorPos(&p);
+    if (p.x == x && p.y == y) return 1;
+    if (E2eNowMs() >= end) break;
+    Sleep(2);
+  }
+  wchar_t e[48], a[48];
+  swprintf(e, 48, L"(%d, %d)", x, y);
+  swprintf(a, 48, L"(%ld, %ld)", p.x, p.y);
+  return E2eExpectText_(E2E_THERE, "pointer after the motion", e, a);
+}
+
+int E2eKeyTap(WORD vk) {
+  INPUT in[2];
+  memset(in, 0, sizeof in);
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[0].ki.wScan = in[1].ki.wScan = (WORD)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  return SendInput(2, in, sizeof in[0]) == 2;
+}
 
 int E2eInputProbeMain() {
   POINT p = {0, 0};
@@ -25,110 +81,3 @@ int E2eRunInputProbe(int *x, int *y, int *leftHeld) {
   *leftHeld = (int)((code >> 24) & 1);
   return 1;
 }
-
-namespace {
-
-// Cursor positions another process must see after SetCursorPos.
-struct CursorRow {
-  int x, y;
-};
-const CursorRow kCursorRows[] = {
-    // x     y
-    {321, 234},
-    {0, 0},
-    {1279, 1023},
-};
-
-void CursorSeen(int row) {
-  const CursorRow *r = &kCursorRows[row];
-  if (!E2eExpectTrue("SetCursorPos", E2eMoveCursor(r->x, r->y), "failed")) return;
-  int x = -1, y = -1, held = -1;
-  if (!E2eExpectTrue("probe answered", E2eRunInputProbe(&x, &y, &held), "no answer")) return;
-  E2eExpectInt("cursor x in another process", r->x, x);
-  E2eExpectInt("cursor y in another process", r->y, y);
-}
-
-// The left button pressed with SendInput is held for another process's
-// GetAsyncKeyState until it is released the same way.
-void LeftButtonSeen(int) {
-  E2eMoveCursor(1270, 1015);
-  int x, y, held = -1;
-  if (!E2eExpectTrue("SendInput down", E2eMouseLeft(1), "failed")) return;
-  if (E2eExpectTrue("probe answered", E2eRunInputProbe(&x, &y, &held), "no answer"))
-    E2eExpectInt("left button held in another process", 1, held);
-  E2eMouseLeft(0);
-  if (E2eExpectTrue("probe answered", E2eRunInputProbe(&x, &y, &held), "no answer"))
-    E2eExpectInt("left button after release", 0, held);
-}
-
-struct ClickSeen {
-  int downs, ups;
-  int heldAtDown;
-  POINT downAt;
-};
-ClickSeen g_click;
-
-LRESULT CALLBACK ClickProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_LBUTTONDOWN) {
-    ++g_click.downs;
-    g_click.heldAtDown = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) ? 1 : 0;
-    GetCursorPos(&g_click.downAt);
-  } else if (msg == WM_LBUTTONUP) {
-    ++g_click.ups;
-  }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-void PumpFor(DWORD ms) {
-  unsigned long long end = E2eNowMs() + ms;
-  MSG m;
-  while (E2eNowMs() < end) {
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageW(&m);
-    }
-    Sleep(10);
-  }
-}
-
-// A SendInput press and release over a window reach that window as button
-// messages, and the press is visible to GetAsyncKeyState while it is handled.
-void ClickReachesWindow(int) {
-  WNDCLASSW wc;
-  memset(&wc, 0, sizeof wc);
-  wc.lpfnWndProc = ClickProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"SorvelE2eClickTarget";
-  RegisterClassW(&wc);
-  HWND w = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"click target", WS_POPUP | WS_VISIBLE, 100, 100, 200,
-                           150, nullptr, nullptr, wc.hInstance, nullptr);
-  if (!E2eExpectTrue("target window", w != nullptr, "not created")) return;
-  memset(&g_click, 0, sizeof g_click);
-  PumpFor(300);
-  E2eMoveCursor(150, 160);
-  PumpFor(100);
-  E2eMouseLeft(1);
-  PumpFor(200);
-  E2eMouseLeft(0);
-  PumpFor(200);
-  E2eExpectInt("WM_LBUTTONDOWN count", 1, g_click.downs);
-  E2eExpectInt("WM_LBUTTONUP count", 1, g_click.ups);
-  E2eExpectInt("button held while handling the press", 1, g_click.heldAtDown);
-  E2eExpectInt("cursor x at the press", 150, g_click.downAt.x);
-  E2eExpectInt("cursor y at the press", 160, g_click.downAt.y);
-  DestroyWindow(w);
-  PumpFor(50);
-}
-
-const E2eCase kInputCases[] = {
-    // name                       procedure           param
-    {"cursor_seen_321_234", CursorSeen, 0},
-    {"cursor_seen_origin", CursorSeen, 1},
-    {"cursor_seen_far_corner", CursorSeen, 2},
-    {"left_button_seen", LeftButtonSeen, 0},
-    {"click_reaches_window", ClickReachesWindow, 0},
-};
-
-}  // namespace
-
-const E2eGroup g_inputGroup = {"input", kInputCases, E2E_COUNT(kInputCases)};

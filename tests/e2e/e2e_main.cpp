@@ -9,30 +9,23 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "e2e_harness.h"
-#include "e2e_input_probe.h"
+#include "e2e_groups.h"
+#include "e2e_session.h"
 
 namespace {
 
 const E2eGroup *const kGroups[] = {
-    &g_spineGroup,
-    &g_inputGroup,
-    &g_resourcesGroup,
-    &g_demoGroup,
-    &g_placementGroup,
-    &g_dragGroup,
-    &g_aboutGroup,
-    &g_toolListGroup,
-    &g_faultsGroup,
+    &g_spineGroup, &g_inputGroup, &g_resourcesGroup, &g_demoGroup, &g_placementGroup,
+    &g_dragGroup,  &g_aboutGroup, &g_toolListGroup,  &g_faultsGroup,
 };
 
 // Groups that run only when named.
 int RunsOnlyWhenNamed(const E2eGroup *group) { return !strcmp(group->name, "demo"); }
 
-int Selected(const E2eGroup *group, const E2eCase *c, char **selectors, int count) {
+int Selected(const E2eGroup *group, const char *name, char **selectors, int count) {
   if (count == 0) return !RunsOnlyWhenNamed(group);
   char full[256];
-  snprintf(full, sizeof full, "%s.%s", group->name, c->name);
+  snprintf(full, sizeof full, "%s.%s", group->name, name);
   for (int i = 0; i < count; ++i) {
     if (!strncmp(full, selectors[i], strlen(selectors[i]))) return 1;
   }
@@ -60,7 +53,8 @@ int main(int argc, char **argv) {
 
   if (list) {
     for (const E2eGroup *group : kGroups)
-      for (int i = 0; i < group->count; ++i) printf("%s.%s\n", group->name, group->cases[i].name);
+      for (int t = 0; t < group->count; ++t)
+        for (int i = 0; i < group->tables[t].count; ++i) printf("%s.%s\n", group->name, E2eRowName(&group->tables[t], i));
     return 0;
   }
   if (!E2eInit(sorvel[0] ? sorvel : nullptr, standin[0] ? standin : nullptr)) {
@@ -68,20 +62,24 @@ int main(int argc, char **argv) {
     return 1;
   }
 
-  int passed = 0, failed = 0;
+  int passed = 0, failed = 0, serial = 0;
   for (const E2eGroup *group : kGroups) {
-    for (int i = 0; i < group->count; ++i) {
-      const E2eCase *c = &group->cases[i];
-      if (!Selected(group, c, selectors, selectorCount)) continue;
-      unsigned long long start = E2eNowMs();
-      E2eBeginCase(group->name, c->name);
-      c->run(c->param);
-      int ok = E2eEndCase();
-      printf("%s %s.%s (%.1f s)\n", ok ? "ok  " : "FAIL", group->name, c->name,
-             (double)(E2eNowMs() - start) / 1000.0);
-      fflush(stdout);
-      if (ok) ++passed;
-      else ++failed;
+    for (int t = 0; t < group->count; ++t) {
+      const E2eTable *table = &group->tables[t];
+      for (int i = 0; i < table->count; ++i) {
+        const char *name = E2eRowName(table, i);
+        if (!Selected(group, name, selectors, selectorCount)) continue;
+        unsigned long long start = E2eNowMs();
+        E2eReportBegin(group->name, name);
+        E2eHostBeginCase(++serial);
+        table->run(static_cast<const char *>(table->rows) + table->rowSize * (size_t)i);
+        E2eEndAll();
+        int ok = E2eReportPassed();
+        printf("%s %s.%s (%.1f s)\n", ok ? "ok  " : "FAIL", group->name, name, (double)(E2eNowMs() - start) / 1000.0);
+        fflush(stdout);
+        if (ok) ++passed;
+        else ++failed;
+      }
     }
   }
   if (passed + failed == 0) {

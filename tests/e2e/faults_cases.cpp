@@ -8,170 +8,51 @@
 
 #include <shlobj.h>
 
-#include "e2e_harness.h"
-#include "e2e_toollist.h"
+#include "e2e_groups.h"
+#include "e2e_session.h"
 
 namespace {
-
-const wchar_t kWarnNotEditing[] = L"『Kobble』の編集中ではありません．";
-const wchar_t kWarnCannotCreate[] = L"『Kobble』のファイルが作成できません．";
-const wchar_t kWarnAlreadyRunning[] = L"二重起動です.";
-
-enum { kPath = 1001, kAutoplay = 1003, kLoop = 1004 };
-enum { kFileCap = 1 << 16 };
-
-const DWORD kDialogWaitMs = 10000;
-const DWORD kExitWaitMs = 10000;
-const DWORD kWarningWaitMs = 10000;
 
 // Another tool's line and an older line of sorvel's own.
 #define OTHER_TOOL "12\tOther\tOther tool\t\"C:\\other.exe\"\r\n"
 const char kOtherList[] = OTHER_TOOL "36\tOld\tOld\t\"C:\\old.exe\"\r\n";
+const unsigned char kOldDrop[] = {'I', 'D', '3', 9, 8, 7, 6, 5};
 
-unsigned char g_read[kFileCap];
+E2eSource g_src;
 
-struct Session {
-  E2eProc sorvel;
-  HWND dlg;
-};
-
-// A source file in the scratch folder, its bytes kept for comparison.
-struct Source {
-  wchar_t path[MAX_PATH];
-  unsigned char bytes[4099];
-  size_t len;
-};
-Source g_src;
-
-int MakeSource(const wchar_t *name, unsigned seed) {
-  E2ePath(g_src.path, MAX_PATH, g_workDir, name);
-  g_src.len = sizeof g_src.bytes;
-  E2eFillPattern(g_src.bytes, g_src.len, seed);
-  memcpy(g_src.bytes, "ID3", 3);
-  return E2eExpectTrue("source file written", E2eWriteFile(g_src.path, g_src.bytes, g_src.len), "write failed");
+int MakeSource_(E2E_LOC, const wchar_t *name, unsigned seed) {
+  return E2eMakeSource_(E2E_THERE, &g_src, g_workDir, name, 4099, seed);
 }
+#define MakeSource(name, seed) MakeSource_(E2E_HERE, name, seed)
 
-int StartWithDialog(Session *s) {
-  s->dlg = nullptr;
-  if (!E2eStartSorvel(&s->sorvel)) return 0;
-  s->dlg = E2eFindInsertDialog(s->sorvel.pid, kDialogWaitMs);
-  return E2eExpectTrue("insert dialog shown", s->dlg != nullptr, "no dialog within 10 s");
+// The list holds head (bytes of the list before it) followed by sorvel's own line.
+int ExpectListEntered_(E2E_LOC, const char *head, size_t headLen) {
+  static unsigned char entered[1024];
+  memcpy(entered, head, headLen);
+  size_t own = E2eOwnListLine(g_sorvelExe, entered + headLen, sizeof entered - headLen);
+  return E2eExpectDataFile_(E2E_THERE, kListName, entered, headLen + own);
 }
-
-void FillAndOk(HWND dlg, const wchar_t *path, int autoplay, int loop) {
-  E2eSetControlText(dlg, kPath, path);
-  E2eSetCheck(dlg, kAutoplay, autoplay);
-  E2eSetCheck(dlg, kLoop, loop);
-  E2eClick(dlg, IDOK);
-}
-
-int ExpectExitZero(Session *s, DWORD timeoutMs) { return E2eExpectExitZero(&s->sorvel, timeoutMs); }
-
-int CancelAndExit(Session *s) {
-  E2eClick(s->dlg, IDCANCEL);
-  return ExpectExitZero(s, kExitWaitMs);
-}
-
-int ExpectDialogStays(Session *s) {
-  Sleep(200);
-  int ok = E2eExpectTrue("sorvel still running", E2eRunning(&s->sorvel), "it ended");
-  return ok && E2eExpectTrue("dialog still open", IsWindow(s->dlg) && IsWindowVisible(s->dlg), "it closed");
-}
-
-int ExpectProbeOnly() {
-  E2eHostLog log;
-  E2eReadHostLog(&log);
-  const unsigned long long w[] = {1};
-  const long long l[] = {0};
-  return E2eExpectHostMessages(&log, w, l, 1);
-}
-
-int ExpectFlags(const wchar_t *expected) {
-  wchar_t flags[64];
-  return E2eExpectText("kx.ini [sorvel] flags", expected, E2eReadFlagsText(flags, 64));
-}
-
-// A file's bytes (null bytes: the file must not exist).
-int ExpectFile(const char *what, const wchar_t *path, const void *bytes, size_t len) {
-  size_t got = 0;
-  int exists = E2eReadFile(path, g_read, sizeof g_read, &got);
-  char label[128];
-  if (!bytes) {
-    snprintf(label, sizeof label, "%s absent", what);
-    return E2eExpectTrue(label, !exists, "it exists");
-  }
-  snprintf(label, sizeof label, "%s bytes", what);
-  if (!exists) return E2eExpectTrue(label, 0, "no such file");
-  return E2eExpectBytes(label, bytes, len, g_read, got < sizeof g_read ? got : sizeof g_read);
-}
-
-int ExpectDataFile(const wchar_t *name, const void *bytes, size_t len) {
-  wchar_t path[MAX_PATH];
-  char what[MAX_PATH];
-  snprintf(what, sizeof what, "Kx\\%ls", name);
-  return ExpectFile(what, E2eDataFile(path, MAX_PATH, name), bytes, len);
-}
-
-int ExpectDataText(const wchar_t *name, const char *text) { return ExpectDataFile(name, text, text ? strlen(text) : 0); }
+#define ExpectListEntered(head, headLen) ExpectListEntered_(E2E_HERE, head, headLen)
 
 // Where sorvel may or may not manage to enter itself, the list is either kOtherList
 // as it was or whole with sorvel's line in place of the older one; never cut,
 // never without the other tool.
-int ExpectListOldOrEntered() {
-  static unsigned char entered[1024];
-  size_t head = strlen(OTHER_TOOL);
-  memcpy(entered, OTHER_TOOL, head);
-  size_t own = E2eOwnListLine(g_sorvelExe, entered + head, sizeof entered - head);
+int ExpectListOldOrEntered_(E2E_LOC) {
+  static unsigned char list[1024];
   wchar_t path[MAX_PATH];
   size_t got = 0;
-  if (!E2eExpectTrue("$exec-list.txt exists", E2eReadFile(E2eDataFile(path, MAX_PATH, L"$exec-list.txt"), g_read,
-                                                           sizeof g_read, &got), "missing"))
+  if (!E2eExpectTrue_(E2E_THERE, "$exec-list.txt exists",
+                      E2eReadFile(E2eDataFile(path, MAX_PATH, kListName), list, sizeof list, &got), "missing"))
     return 0;
-  if (got == strlen(kOtherList) && !memcmp(g_read, kOtherList, got)) {
+  if (got == strlen(kOtherList) && !memcmp(list, kOtherList, got)) {
     E2eNote("list left as it was");
     return 1;
   }
-  if (got == head + own && !memcmp(g_read, entered, got)) {
-    E2eNote("list entered");
-    return 1;
-  }
-  return E2eExpectBytes("$exec-list.txt (old, or with sorvel entered)", entered, head + own, g_read,
-                        got < sizeof g_read ? got : sizeof g_read);
+  if (!ExpectListEntered_(E2E_THERE, OTHER_TOOL, strlen(OTHER_TOOL))) return 0;
+  E2eNote("list entered");
+  return 1;
 }
-
-// The names in dir other than . and .. into one text ("a|b|"), sorted as found.
-wchar_t *FolderNames(const wchar_t *dir, wchar_t *out, size_t cap) {
-  wchar_t pattern[MAX_PATH + 8];
-  swprintf(pattern, MAX_PATH + 8, L"\\\\?\\%ls\\*", dir);
-  out[0] = 0;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(pattern, &fd);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  do {
-    if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
-    size_t n = wcslen(out);
-    swprintf(out + n, cap - n, L"%ls|", fd.cFileName);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return out;
-}
-
-// Names in the data folder other than the three shared files; a temporary
-// copy of the list left behind shows up here.
-int ExpectNoStrayFiles() {
-  wchar_t names[2048];
-  FolderNames(g_dataDir, names, 2048);
-  wchar_t stray[2048] = L"";
-  for (wchar_t *p = names, *bar; (bar = wcschr(p, L'|')) != nullptr; p = bar + 1) {
-    *bar = 0;
-    if (_wcsicmp(p, L"kx.ini") && _wcsicmp(p, L"$exec-list.txt") && _wcsicmp(p, L"$kobble.mp3")) {
-      wcscat(stray, p);
-      wcscat(stray, L" ");
-    }
-  }
-  char found[4096];
-  return E2eExpectTrue("only the shared files in Kx", stray[0] == 0, E2eUtf8(stray, found, sizeof found));
-}
+#define ExpectListOldOrEntered() ExpectListOldOrEntered_(E2E_HERE)
 
 // ---- the AppData folder redirected -------------------------------------------
 // The shell takes the roaming AppData folder from these two values; Wine's
@@ -230,37 +111,6 @@ void RestoreAppData(const Redirect *r) {
   E2eExpectTrue("AppData restored", ok && !_wcsicmp(data, g_dataDir), "the lookup still gives another folder");
 }
 
-// Creates every level of dir; paths beyond MAX_PATH go through \\?\.
-int MakeFolders(const wchar_t *dir) {
-  wchar_t path[1024];
-  swprintf(path, 1024, L"\\\\?\\%ls", dir);
-  for (wchar_t *p = path + 7; *p; ++p) {
-    if (*p != L'\\') continue;
-    *p = 0;
-    CreateDirectoryW(path, nullptr);
-    *p = L'\\';
-  }
-  CreateDirectoryW(path, nullptr);
-  DWORD attr = GetFileAttributesW(path);
-  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A folder path of exactly length characters under the scratch folder.
-int LongFolder(const wchar_t *tag, size_t length, wchar_t *out, size_t cap) {
-  E2ePath(out, cap, g_workDir, tag);
-  size_t need = length > wcslen(out) ? length - wcslen(out) : 0;
-  while (need > 0) {
-    size_t seg = need > 120 ? 60 : need > 60 ? need / 2 : need;  // backslash included
-    size_t n = wcslen(out);
-    if (n + seg + 1 > cap) return 0;
-    out[n] = L'\\';
-    for (size_t i = 1; i < seg; ++i) out[n + i] = (wchar_t)(L'a' + (n + i) % 26);
-    out[n + seg] = 0;
-    need -= seg;
-  }
-  return wcslen(out) == length && MakeFolders(out);
-}
-
 // Places where a data-folder path gone wrong would put the shared files: the
 // current folder and its drive's root, the root of C:, the Windows folder
 // (profile files named without a folder go there).
@@ -270,7 +120,7 @@ int ExpectNothingElsewhere() {
   GetWindowsDirectoryW(windir, MAX_PATH);
   if (cwd[0] && cwd[1] == L':') root[0] = cwd[0];
   const wchar_t *dirs[] = {cwd, root, L"C:\\", windir};
-  const wchar_t *names[] = {L"Kx", L"kx.ini", L"$kobble.mp3", L"$exec-list.txt"};
+  const wchar_t *names[] = {L"Kx", kSettingsName, kDropName, kListName};
   int ok = 1;
   for (const wchar_t *dir : dirs) {
     for (const wchar_t *name : names) {
@@ -286,26 +136,27 @@ int ExpectNothingElsewhere() {
 }
 
 // How the AppData folder is spoiled.
-enum { kMissingDrive, kFileInTheWay, kLongPath };
+enum AppDataKind { kMissingDrive, kFileInTheWay, kLongPath };
 struct AppDataRow {
-  int kind;
+  const char *name;
+  AppDataKind kind;
   size_t length;        // kLongPath: characters in the AppData path
   int dataFolderFits;   // the AppData path plus \Kx\ fits in 255 characters
 };
 const AppDataRow kAppDataRows[] = {
-    // kind            length  data folder fits
-    {kMissingDrive, 0, 0},
-    {kFileInTheWay, 0, 0},
-    {kLongPath, 252, 0},  // AppData\Kx\ is 256 characters
-    {kLongPath, 254, 0},  // cut at 255, it would be AppData\ itself
-    {kLongPath, 251, 1},  // 255: the folder fits, kx.ini fits, the list and the drop file do not
+    // name                      kind            length  data folder fits
+    {"appdata_missing_drive", kMissingDrive, 0, 0},
+    {"appdata_file_in_the_way", kFileInTheWay, 0, 0},
+    {"appdata_long_256", kLongPath, 252, 0},         // AppData\Kx\ is 256 characters
+    {"appdata_long_258", kLongPath, 254, 0},         // cut at 255, it would be AppData\ itself
+    {"appdata_data_folder_255", kLongPath, 251, 1},  // 255: the folder fits, kx.ini fits, the list and the drop file do not
 };
 
 // The tool starts on a spoiled AppData folder, shows its dialog, and OK with
 // an editing host reports that the host's file cannot be made. Nothing lands
 // in the real data folder or anywhere else.
-void BadAppData(int row) {
-  const AppDataRow *r = &kAppDataRows[row];
+void BadAppData(const void *row) {
+  const AppDataRow *r = static_cast<const AppDataRow *>(row);
   static const char kBlocker[] = "not a folder";
   wchar_t appData[1024], blocker[MAX_PATH] = L"";
   if (r->kind == kMissingDrive) {
@@ -317,13 +168,13 @@ void BadAppData(int row) {
   } else if (r->kind == kFileInTheWay) {
     E2ePath(appData, 1024, g_workDir, L"appdata-blocked");
     E2ePath(blocker, MAX_PATH, appData, L"Kx");
-    if (!E2eExpectTrue("AppData folder made", MakeFolders(appData), "failed")) return;
+    if (!E2eExpectTrue("AppData folder made", E2eMakeFolders(appData), "failed")) return;
     if (!E2eExpectTrue("file in the way written", E2eWriteFile(blocker, kBlocker, strlen(kBlocker)), "failed"))
       return;
   } else {
     wchar_t tag[32];
     swprintf(tag, 32, L"long%zu", r->length);
-    if (!E2eExpectTrue("long AppData folder made", LongFolder(tag, r->length, appData, 1024), "failed")) return;
+    if (!E2eExpectTrue("long AppData folder made", E2eMakeLongFolder(tag, r->length, appData, 1024), "failed")) return;
   }
   if (!MakeSource(L"redirect.mp3", 21)) return;
   // The real data folder must stay absent: anything sorvel writes there is
@@ -347,35 +198,35 @@ void BadAppData(int row) {
     E2eExpectTrue("AppData lookup gives the redirected folder", found && !wcscmp(seen, appData), "another answer");
   }
 
-  Session s;
-  if (StartWithDialog(&s)) {
-    FillAndOk(s.dlg, g_src.path, 1, 0);
+  E2eSession s;
+  if (E2eStartSorvel(&s, nullptr)) {
+    E2eFillAndOk(s.dlg, g_src.path, 1, 0);
     E2eExpectWarning(s.sorvel.pid, kWarnCannotCreate, s.dlg, kWarningWaitMs);
-    ExpectDialogStays(&s);
-    CancelAndExit(&s);
+    E2eExpectDialogStays(&s);
+    E2eCancelAndExit(&s);
   }
   E2eEndAll();
   RestoreAppData(&redirect);
 
-  ExpectProbeOnly();
+  E2eExpectProbeOnly();
   E2eExpectTrue("real data folder still absent", !E2eFileExists(g_dataDir), "Kx was created");
   ExpectNothingElsewhere();
   wchar_t names[2048];
   char found8[4096];
   if (r->kind == kFileInTheWay) {
-    ExpectFile("the file in the way", blocker, kBlocker, strlen(kBlocker));
-    E2eExpectTrue("nothing else in the AppData folder", !wcscmp(FolderNames(appData, names, 2048), L"Kx|"),
+    E2eExpectFile("the file in the way", blocker, kBlocker, strlen(kBlocker));
+    E2eExpectTrue("nothing else in the AppData folder", !wcscmp(E2eFolderNames(appData, names, 2048), L"Kx|"),
                   E2eUtf8(names, found8, sizeof found8));
   } else if (r->kind == kLongPath && !r->dataFolderFits) {
-    E2eExpectTrue("long AppData folder left empty", !FolderNames(appData, names, 2048)[0],
+    E2eExpectTrue("long AppData folder left empty", !E2eFolderNames(appData, names, 2048)[0],
                   E2eUtf8(names, found8, sizeof found8));
   } else if (r->kind == kLongPath) {
     // The data folder is made there; only the settings file fits in it.
     wchar_t kx[1024];
     swprintf(kx, 1024, L"%ls\\Kx", appData);
-    E2eExpectTrue("only Kx in the long AppData folder", !wcscmp(FolderNames(appData, names, 2048), L"Kx|"),
+    E2eExpectTrue("only Kx in the long AppData folder", !wcscmp(E2eFolderNames(appData, names, 2048), L"Kx|"),
                   E2eUtf8(names, found8, sizeof found8));
-    FolderNames(kx, names, 2048);
+    E2eFolderNames(kx, names, 2048);
     E2eNote("in the 255-character data folder: \"%s\"", E2eUtf8(names, found8, sizeof found8));
     E2eExpectTrue("at most kx.ini in the long data folder", !names[0] || !_wcsicmp(names, L"kx.ini|"),
                   E2eUtf8(names, found8, sizeof found8));
@@ -452,7 +303,7 @@ int SetImmutable(const wchar_t *path, int folder, int on) {
 }
 
 enum { kIni = 1, kList = 2, kDrop = 4, kFolder = 8 };
-const wchar_t *const kSharedNames[] = {L"kx.ini", L"$exec-list.txt", L"$kobble.mp3"};
+const wchar_t *const kSharedNames[] = {kSettingsName, kListName, kDropName};
 
 // Locks (on) or unlocks the parts of the data folder in mask; unlocking is
 // attempted for every part even when one fails. 1 when all took effect.
@@ -467,6 +318,7 @@ int LockDataFolder(int mask, int on) {
 }
 
 struct LockedRow {
+  const char *name;
   int locked;            // parts made unwritable
   const char *ini;       // seeded kx.ini (flags=4: loop ticked)
   int drop;              // an older drop file is seeded
@@ -474,21 +326,20 @@ struct LockedRow {
   const wchar_t *flags;  // [sorvel] flags afterwards, when kx.ini is writable
   int listMayChange;     // the list stays writable: old or entered, both sound
 };
-const unsigned char kOldDrop[] = {'I', 'D', '3', 9, 8, 7, 6, 5};
 const LockedRow kLockedRows[] = {
-    // locked                          ini                        drop ok  flags    list may change
-    {kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, nullptr, 0},
-    {kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, L"7", 1},
-    {kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, L"7", 1},
-    {kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, nullptr, 0},
-    {kList, nullptr, 0, 1, L"3", 0},
+    // name                         locked                          ini                       drop ok  flags    list may change
+    {"locked_folder_and_files", kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, nullptr, 0},
+    {"locked_folder_no_drop", kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, L"7", 1},
+    {"locked_folder_drop_exists", kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, L"7", 1},
+    {"locked_settings", kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, nullptr, 0},
+    {"locked_list", kList, nullptr, 0, 1, L"3", 0},
 };
 
 // The tool works on a data folder it cannot (fully) write: the dialog opens,
 // OK either hands the file over or warns, and every file it cannot write is
 // left exactly as it was; settings it cannot save are lost without a word.
-void LockedDataFolder(int row) {
-  const LockedRow *r = &kLockedRows[row];
+void LockedDataFolder(const void *row) {
+  const LockedRow *r = static_cast<const LockedRow *>(row);
   const E2eSeed seed = {r->ini, kOtherList, r->drop ? kOldDrop : nullptr, sizeof kOldDrop};
   if (!MakeSource(L"locked.mp3", 31) || !E2eResetDataFolder(&seed)) return;
   E2eProc host;
@@ -498,44 +349,45 @@ void LockedDataFolder(int row) {
     E2eExpectTrue("data folder made unwritable", 0, "chattr +i had no effect (needs Linux, e2fsprogs and root)");
     return;
   }
-  Session s;
-  if (StartWithDialog(&s)) {
+  E2eSession s;
+  if (E2eStartSorvel(&s, nullptr)) {
     // Autoplay ticked, loop as stored: a change of the flags word to save.
-    FillAndOk(s.dlg, g_src.path, 1, r->ini && strstr(r->ini, "flags=4") ? 1 : 0);
+    E2eFillAndOk(s.dlg, g_src.path, 1, r->ini && strstr(r->ini, "flags=4") ? 1 : 0);
     if (r->okSucceeds) {
-      ExpectExitZero(&s, kExitWaitMs);
+      E2eExpectExitZero(&s);
     } else {
       E2eExpectWarning(s.sorvel.pid, kWarnCannotCreate, s.dlg, kWarningWaitMs);
-      ExpectDialogStays(&s);
-      CancelAndExit(&s);
+      E2eExpectDialogStays(&s);
+      E2eCancelAndExit(&s);
     }
   }
   E2eEndAll();
   E2eExpectTrue("data folder writable again", LockDataFolder(r->locked, 0), "chattr -i had no effect");
 
-  if (r->flags) ExpectFlags(r->flags);
-  else ExpectDataText(L"kx.ini", r->ini);
+  if (r->flags) E2eExpectFlags(r->flags);
+  else E2eExpectDataText(kSettingsName, r->ini);
   if (r->listMayChange) ExpectListOldOrEntered();
-  else ExpectDataText(L"$exec-list.txt", kOtherList);
-  if (r->okSucceeds) ExpectDataFile(L"$kobble.mp3", g_src.bytes, g_src.len);
-  else ExpectDataFile(L"$kobble.mp3", r->drop ? kOldDrop : nullptr, sizeof kOldDrop);
-  ExpectNoStrayFiles();
+  else E2eExpectDataText(kListName, kOtherList);
+  if (r->okSucceeds) E2eExpectDrop(g_src.bytes, g_src.len);
+  else E2eExpectDataFile(kDropName, r->drop ? kOldDrop : nullptr, sizeof kOldDrop);
+  E2eExpectNoStrayFiles();
 }
 
 // ---- the tool list held by another program ---------------------------------
 
 struct HeldRow {
-  DWORD share;           // sharing the driver's handle allows
-  const char *list;      // the list before
-  int appended;          // with write sharing, sorvel's line is added (else it replaces the 36 line)
+  const char *name;
+  DWORD share;       // sharing the driver's handle allows
+  const char *list;  // the list before
+  int appended;      // with write sharing, sorvel's line is added (else it replaces the 36 line)
 };
 const char kListWithout36[] = OTHER_TOOL "7\tG\tG\t\"g\"\r\n";
 const HeldRow kHeldRows[] = {
-    // share                                 list            appended
-    {0, kOtherList, 0},
-    {FILE_SHARE_READ, kOtherList, 0},
-    {FILE_SHARE_READ | FILE_SHARE_WRITE, kOtherList, 0},
-    {FILE_SHARE_READ | FILE_SHARE_WRITE, kListWithout36, 1},
+    // name                                    share                                list            appended
+    {"list_held_no_sharing", 0, kOtherList, 0},
+    {"list_held_read_sharing", FILE_SHARE_READ, kOtherList, 0},
+    {"list_held_read_write_sharing", FILE_SHARE_READ | FILE_SHARE_WRITE, kOtherList, 0},
+    {"list_held_read_write_sharing_append", FILE_SHARE_READ | FILE_SHARE_WRITE, kListWithout36, 1},
 };
 
 // The driver keeps the list open, as the host might while it reads or writes
@@ -543,31 +395,25 @@ const HeldRow kHeldRows[] = {
 // start. Without write sharing nobody may write it and it stays as it was;
 // with it the entry is made in place, byte for byte as in an unheld list. The
 // list is never cut, no temporary copy is left, the dialog still opens.
-void ListHeld(int row) {
-  const HeldRow *r = &kHeldRows[row];
+void ListHeld(const void *row) {
+  const HeldRow *r = static_cast<const HeldRow *>(row);
   const E2eSeed seed = {nullptr, r->list, nullptr, 0};
   if (!E2eResetDataFolder(&seed)) return;
   wchar_t list[MAX_PATH];
-  HANDLE held = CreateFileW(E2eDataFile(list, MAX_PATH, L"$exec-list.txt"), GENERIC_READ | GENERIC_WRITE,
-                            r->share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE held = CreateFileW(E2eDataFile(list, MAX_PATH, kListName), GENERIC_READ | GENERIC_WRITE, r->share, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (!E2eExpectTrue("list opened by the driver", held != INVALID_HANDLE_VALUE, "open failed")) return;
-  Session s;
-  int shown = StartWithDialog(&s);
+  E2eSession s;
+  int shown = E2eStartSorvel(&s, nullptr);
   CloseHandle(held);
-  if (!shown || !CancelAndExit(&s)) return;
-  if (r->share & FILE_SHARE_WRITE) {
-    static unsigned char entered[1024];
-    // The other tool's line stays first; sorvel's line replaces the old 36
-    // line or follows the last line.
-    size_t head = r->appended ? strlen(r->list) : strlen(OTHER_TOOL);
-    memcpy(entered, r->list, head);
-    size_t own = E2eOwnListLine(g_sorvelExe, entered + head, sizeof entered - head);
-    ExpectDataFile(L"$exec-list.txt", entered, head + own);
-  } else {
-    ExpectDataText(L"$exec-list.txt", r->list);
-  }
-  ExpectFlags(L"1");
-  ExpectNoStrayFiles();
+  if (!shown || !E2eCancelAndExit(&s)) return;
+  if (!(r->share & FILE_SHARE_WRITE)) E2eExpectDataText(kListName, r->list);
+  // The other tool's line stays first; sorvel's line follows the last line or
+  // replaces the old 36 line.
+  else if (r->appended) ExpectListEntered(r->list, strlen(r->list));
+  else ExpectListEntered(OTHER_TOOL, strlen(OTHER_TOOL));
+  E2eExpectFlags(L"1");
+  E2eExpectNoStrayFiles();
 }
 
 // ---- a host that hangs -----------------------------------------------------------
@@ -579,27 +425,27 @@ void HungHostDialogStays(int) {
   E2eProc host;
   if (!MakeSource(L"hung.mp3", 41) || !E2eResetDataFolder(nullptr)) return;
   if (!E2eStartHost(L"--probe-delay-ms 15000", &host)) return;
-  Session s;
-  if (!StartWithDialog(&s)) return;
-  FillAndOk(s.dlg, g_src.path, 1, 1);
+  E2eSession s;
+  if (!E2eStartSorvel(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 1, 1);
   unsigned long long start = E2eNowMs();
   HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotEditing);
   if (!box) return;
   E2eDismissMessageBox(box);
   wchar_t text[300];
-  E2eExpectTrue("warning dismissed", E2eWaitGone(box, 5000), "still open");
-  ExpectDialogStays(&s);
-  E2eExpectText("path field kept", g_src.path, E2eControlText(s.dlg, kPath, text, 300));
-  E2eExpectInt("autoplay box kept", 1, E2eGetCheck(s.dlg, kAutoplay));
-  E2eExpectInt("loop box kept", 1, E2eGetCheck(s.dlg, kLoop));
-  ExpectDataFile(L"$kobble.mp3", nullptr, 0);
+  E2eExpectTrue("warning dismissed", E2eWaitGone(box, kGoneWaitMs), "still open");
+  E2eExpectDialogStays(&s);
+  E2eExpectText("path field kept", g_src.path, E2eControlText(s.dlg, IDC_PATH, text, 300));
+  E2eExpectInt("autoplay box kept", 1, E2eGetCheck(s.dlg, IDC_AUTOPLAY));
+  E2eExpectInt("loop box kept", 1, E2eGetCheck(s.dlg, IDC_LOOP));
+  E2eExpectNoDrop();
   E2eExpectTrue("host still hanging (premise)", E2eNowMs() - start < 14000, "15 s nearly over");
   // Leaving must not wait for the host.
-  CancelAndExit(&s);
+  E2eCancelAndExit(&s);
   char took[64];
   snprintf(took, sizeof took, "%llu ms after OK", E2eNowMs() - start);
   E2eExpectTrue("ended before the host answered", E2eNowMs() - start < 15000, took);
-  ExpectFlags(L"7");
+  E2eExpectFlags(L"7");
 }
 
 // ---- a crowd of second copies ------------------------------------------------------
@@ -613,14 +459,14 @@ void CrowdOfCopies(int) {
   E2eProc host;
   if (!MakeSource(L"crowd.mp3", 51) || !E2eResetDataFolder(&seed)) return;
   if (!E2eStartHost(L"", &host)) return;
-  Session first;
-  if (!StartWithDialog(&first)) return;
+  E2eSession first;
+  if (!E2eStartSorvel(&first, nullptr)) return;
   enum { kCopies = 20, kBatch = 4 };
   int refused = 0;
   for (int done = 0; done < kCopies; done += kBatch) {
     E2eProc copies[kBatch];
     for (int i = 0; i < kBatch; ++i)
-      if (!E2eStartSorvel(&copies[i])) return;
+      if (!E2eStart(g_sorvelExe, nullptr, &copies[i])) return;
     for (int i = 0; i < kBatch; ++i) {
       int ok = E2eExpectWarning(copies[i].pid, kWarnAlreadyRunning, nullptr, kWarningWaitMs);
       DWORD code = 99;
@@ -630,44 +476,36 @@ void CrowdOfCopies(int) {
     }
   }
   E2eExpectInt("copies refused cleanly", kCopies, refused);
-  ExpectDialogStays(&first);
-  E2eExpectInt("first dialog loop box", 1, E2eGetCheck(first.dlg, kLoop));
-  ExpectDataText(L"kx.ini", kIni);
-  ExpectDataText(L"$exec-list.txt", kOtherList);
-  ExpectDataFile(L"$kobble.mp3", kOldDrop, sizeof kOldDrop);
-  ExpectNoStrayFiles();
+  E2eExpectDialogStays(&first);
+  E2eExpectInt("first dialog loop box", 1, E2eGetCheck(first.dlg, IDC_LOOP));
+  E2eExpectDataText(kSettingsName, kIni);
+  E2eExpectDataText(kListName, kOtherList);
+  E2eExpectDrop(kOldDrop, sizeof kOldDrop);
+  E2eExpectNoStrayFiles();
   // The first copy still owns its run.
-  FillAndOk(first.dlg, g_src.path, 1, 1);
-  if (!ExpectExitZero(&first, kExitWaitMs)) return;
-  ExpectDataFile(L"$kobble.mp3", g_src.bytes, g_src.len);
-  ExpectFlags(L"7");
+  E2eFillAndOk(first.dlg, g_src.path, 1, 1);
+  if (!E2eExpectExitZero(&first)) return;
+  E2eExpectDrop(g_src.bytes, g_src.len);
+  E2eExpectFlags(L"7");
   E2eHostLog log;
   E2eReadHostLog(&log);
-  const unsigned long long w[] = {1, 6};
-  const long long l[] = {0, 5};
-  E2eExpectHostMessages(&log, w, l, 2);
+  const E2eSent sent[] = {{1, 0}, {6, 5}};
+  E2eExpectHostMessages(&log, sent, 2);
 }
 
-const E2eCase kFaultCases[] = {
-    // name                            procedure            param
-    {"appdata_missing_drive", BadAppData, 0},
-    {"appdata_file_in_the_way", BadAppData, 1},
-    {"appdata_long_256", BadAppData, 2},
-    {"appdata_long_258", BadAppData, 3},
-    {"appdata_data_folder_255", BadAppData, 4},
-    {"locked_folder_and_files", LockedDataFolder, 0},
-    {"locked_folder_no_drop", LockedDataFolder, 1},
-    {"locked_folder_drop_exists", LockedDataFolder, 2},
-    {"locked_settings", LockedDataFolder, 3},
-    {"locked_list", LockedDataFolder, 4},
-    {"list_held_no_sharing", ListHeld, 0},
-    {"list_held_read_sharing", ListHeld, 1},
-    {"list_held_read_write_sharing", ListHeld, 2},
-    {"list_held_read_write_sharing_append", ListHeld, 3},
+const E2eCase kHostCases[] = {
+    // name                        procedure              param
     {"hung_host_dialog_stays", HungHostDialogStays, 0},
     {"twenty_second_copies", CrowdOfCopies, 0},
 };
 
+const E2eTable kFaultTables[] = {
+    E2E_ROWS(BadAppData, kAppDataRows),
+    E2E_ROWS(LockedDataFolder, kLockedRows),
+    E2E_ROWS(ListHeld, kHeldRows),
+    E2E_CASES(kHostCases),
+};
+
 }  // namespace
 
-const E2eGroup g_faultsGroup = {"faults", kFaultCases, E2E_COUNT(kFaultCases)};
+const E2eGroup g_faultsGroup = {"faults", kFaultTables, E2E_COUNT(kFaultTables)};

@@ -3,7 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "e2e_harness.h"
+#include "e2e_groups.h"
+#include "e2e_session.h"
 
 namespace {
 
@@ -33,17 +34,11 @@ void InsertSample(int) {
   E2ePath(path, MAX_PATH, g_workDir, L"demo-sample.mp3");
   if (!E2eExpectTrue("sample written", E2eWriteFile(path, sample, sizeof sample), "write failed")) return;
 
-  E2eProc host, sorvel;
-  if (!E2eResetDataFolder(nullptr) || !E2eStartHost(L"", &host) || !E2eStartSorvel(&sorvel)) return;
-  HWND dlg = E2eFindInsertDialog(sorvel.pid, 10000);
-  if (!E2eExpectTrue("insert dialog shown", dlg != nullptr, "none")) return;
-  E2eSetControlText(dlg, 1001, path);
-  E2eSetCheck(dlg, 1003, 1);
-  E2eSetCheck(dlg, 1004, 0);
-  E2eClick(dlg, IDOK);
-  DWORD code = 0;
-  if (!E2eExpectTrue("sorvel ended", E2eWaitExit(&sorvel, 10000, &code), "still running")) return;
-  E2eExpectInt("exit code", 0, code);
+  E2eProc host;
+  E2eSession s;
+  if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, path, 1, 0);
+  if (!E2eExpectExitZero(&s)) return;
 
   char p8[MAX_PATH * 3];
   printf("---- sample %s: %zu bytes, fnv1a %016llx\n", E2eUtf8(path, p8, sizeof p8), sizeof sample,
@@ -52,10 +47,9 @@ void InsertSample(int) {
   E2eReadHostLog(&log);
   PrintFile("what the host received", E2eHostLogPath());
   wchar_t ini[MAX_PATH];
-  PrintFile("kx.ini", E2eDataFile(ini, MAX_PATH, L"kx.ini"));
-  const unsigned long long w[] = {1, 2};
-  const long long l[] = {0, 5};
-  if (E2eExpectHostMessages(&log, w, l, 2)) {
+  PrintFile("kx.ini", E2eDataFile(ini, MAX_PATH, kSettingsName));
+  const E2eSent sent[] = {{1, 0}, {2, 5}};
+  if (E2eExpectHostMessages(&log, sent, 2)) {
     E2eExpectInt("host saw the sample's size", (long long)sizeof sample, (long long)log.msg[1].dropSize);
     E2eExpectInt("host saw the sample's hash", (long long)E2eFnv1a(sample, sizeof sample),
                  (long long)log.msg[1].dropHash);
@@ -71,25 +65,23 @@ void HoldForScreenshot(int) {
   DWORD n2 = GetEnvironmentVariableW(L"E2E_SHOT_DONE", donePath, MAX_PATH);
   if (!E2eExpectTrue("E2E_SHOT_RECT and E2E_SHOT_DONE set", n1 && n1 < MAX_PATH && n2 && n2 < MAX_PATH, "unset"))
     return;
-  E2eMoveCursor(640, 512);
   const E2eSeed seed = {"[sorvel]\r\nflags=3\r\n", nullptr, nullptr, 0};
-  E2eProc host, sorvel;
-  if (!E2eResetDataFolder(&seed) || !E2eStartHost(L"", &host) || !E2eStartSorvel(&sorvel)) return;
-  HWND dlg = E2eFindInsertDialog(sorvel.pid, 10000);
-  if (!E2eExpectTrue("insert dialog shown", dlg != nullptr, "none")) return;
+  E2eProc host;
+  E2eSession s;
+  if (!E2eStartHost(L"", &host) || !E2eOpenDialogAt(&s, &seed, 640, 512)) return;
   wchar_t path[MAX_PATH];
-  E2eSetControlText(dlg, 1001, E2ePath(path, MAX_PATH, g_musicDir, L"春の歌.mp3"));
+  E2eSetControlText(s.dlg, IDC_PATH, E2ePath(path, MAX_PATH, g_musicDir, L"春の歌.mp3"));
   Sleep(500);
   RECT r;
-  E2eWindowRect(dlg, &r);
+  E2eWindowRect(s.dlg, &r);
   char text[64];
   snprintf(text, sizeof text, "%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
   if (!E2eExpectTrue("rectangle written", E2eWriteFile(rectPath, text, strlen(text)), "write failed")) return;
   unsigned long long end = E2eNowMs() + 120000;
   while (!E2eFileExists(donePath) && E2eNowMs() < end) Sleep(50);
-  E2eClick(dlg, IDCANCEL);
+  E2eClick(s.dlg, IDCANCEL);
   DWORD code = 0;
-  E2eExpectTrue("sorvel ended", E2eWaitExit(&sorvel, 10000, &code), "still running");
+  E2eExpectTrue("sorvel ended", E2eWaitExit(&s.sorvel, kExitWaitMs, &code), "still running");
 }
 
 const E2eCase kDemoCases[] = {
@@ -98,6 +90,10 @@ const E2eCase kDemoCases[] = {
     {"hold_for_screenshot", HoldForScreenshot, 0},
 };
 
+const E2eTable kDemoTables[] = {
+    E2E_CASES(kDemoCases),
+};
+
 }  // namespace
 
-const E2eGroup g_demoGroup = {"demo", kDemoCases, E2E_COUNT(kDemoCases)};
+const E2eGroup g_demoGroup = {"demo", kDemoTables, E2E_COUNT(kDemoTables)};

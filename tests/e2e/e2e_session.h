@@ -1,0 +1,88 @@
+// One run of sorvel as a case drives it: start it on a seeded data folder,
+// work its dialog as the user would, and check how the run ends and what it
+// handed to the host. Built on the process, file, window, input and host
+// modules, which a case may also use directly.
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+
+#include "e2e_expected.h"
+#include "e2e_files.h"
+#include "e2e_host.h"
+#include "e2e_input.h"
+#include "e2e_process.h"
+#include "e2e_report.h"
+#include "e2e_windows.h"
+#include "ui/resource.h"
+
+// Fills the programs' paths (next to the driver unless given) and the folders
+// of the run, and empties the scratch folder; 1 done, 0 failed (printed).
+int E2eInit(const wchar_t *sorvelExe, const wchar_t *standinExe);
+
+struct E2eSession {
+  E2eProc sorvel;
+  HWND dlg;    // the insert dialog, once shown
+  RECT start;  // its rectangle when it was found
+};
+
+// Starts exe (null: the program under test) and waits for its insert dialog.
+// 1 shown; the data folder is left as it is.
+int E2eStartSorvel_(E2E_LOC, E2eSession *s, const wchar_t *exe);
+// Seeds the data folder (seed may be null: empty), then E2eStartSorvel.
+int E2eOpenDialog_(E2E_LOC, E2eSession *s, const E2eSeed *seed);
+// Releases both buttons (a case that stopped early may have left one down),
+// puts the pointer at (x, y), then E2eOpenDialog.
+int E2eOpenDialogAt_(E2E_LOC, E2eSession *s, const E2eSeed *seed, int x, int y);
+#define E2eStartSorvel(s, exe) E2eStartSorvel_(E2E_HERE, s, exe)
+#define E2eOpenDialog(s, seed) E2eOpenDialog_(E2E_HERE, s, seed)
+#define E2eOpenDialogAt(s, seed, x, y) E2eOpenDialogAt_(E2E_HERE, s, seed, x, y)
+
+// Sets the dialog's path field and boxes and presses OK.
+void E2eFillAndOk(HWND dlg, const wchar_t *path, int autoplay, int loop);
+// Gives sorvel a moment to take in the input sent so far. Nothing outside
+// tells when it has, so checks that something did not happen may pass early;
+// checks that something did happen poll instead.
+void E2eSettle(const E2eSession *s);
+
+// Sorvel ends with exit code 0 within kExitWaitMs; a warning box it shows
+// instead fails the case, naming the warning's text.
+int E2eExpectExitZero_(E2E_LOC, E2eSession *s);
+// Presses Cancel and expects the exit with 0.
+int E2eCancelAndExit_(E2E_LOC, E2eSession *s);
+// Sorvel still runs and its dialog is still open.
+int E2eExpectDialogStays_(E2E_LOC, E2eSession *s);
+// Waits for the warning sorvel (pid) shows when the host hangs on the probe:
+// it must come kHungWarningFromMs..kHungWarningToMs after the call and carry
+// text. Returns the box, still open, or null when none came.
+HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text);
+#define E2eExpectExitZero(s) E2eExpectExitZero_(E2E_HERE, s)
+#define E2eCancelAndExit(s) E2eCancelAndExit_(E2E_HERE, s)
+#define E2eExpectDialogStays(s) E2eExpectDialogStays_(E2E_HERE, s)
+#define E2eExpectHungHostWarning(pid, text) E2eExpectHungHostWarning_(E2E_HERE, pid, text)
+
+// ---- The file handed over ------------------------------------------------------
+
+enum { kE2eSourceCap = 1 << 16 };
+
+// A source file, its bytes kept for comparison.
+struct E2eSource {
+  wchar_t path[MAX_PATH];
+  unsigned char bytes[kE2eSourceCap];
+  size_t len;
+};
+
+// Writes dir\name: len pattern bytes from seed behind an ID3-like header. 1 done.
+int E2eMakeSource_(E2E_LOC, E2eSource *src, const wchar_t *dir, const wchar_t *name, size_t len, unsigned seed);
+// The drop file holds exactly these bytes; is absent; is not read-only.
+int E2eExpectDrop_(E2E_LOC, const void *bytes, size_t len);
+int E2eExpectNoDrop_(E2E_LOC);
+int E2eExpectDropWritable_(E2E_LOC);
+// The notification's view of the drop file: the host saw exactly the source.
+int E2eExpectHostSawSource_(E2E_LOC, const E2eHostMsg *m, const E2eSource *src);
+#define E2eMakeSource(src, dir, name, len, seed) E2eMakeSource_(E2E_HERE, src, dir, name, len, seed)
+#define E2eExpectDrop(bytes, len) E2eExpectDrop_(E2E_HERE, bytes, len)
+#define E2eExpectNoDrop() E2eExpectNoDrop_(E2E_HERE)
+#define E2eExpectDropWritable() E2eExpectDropWritable_(E2E_HERE)
+#define E2eExpectHostSawSource(m, src) E2eExpectHostSawSource_(E2E_HERE, m, src)
