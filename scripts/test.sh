@@ -69,7 +69,9 @@ with zipfile.ZipFile(sys.argv[1]) as z:
     z.extract("sorvel.exe", sys.argv[2])
 EOF
   if cmp "$root/build/w32/sorvel.exe" "$shipped"; then
-    echo "same bytes: build/w32/sorvel.exe and sorvel.exe in dist/$(basename "$zip") (sha256 $(sha256sum "$shipped" | cut -c1-16)...)"
+    echo "same bytes: build/w32/sorvel.exe and sorvel.exe in dist/$(basename "$zip")"
+    echo "sha256 $(sha256sum "$shipped" | cut -d' ' -f1)  sorvel.exe"
+    echo "sha256 $(sha256sum "$zip" | cut -d' ' -f1)  $(basename "$zip")"
   else
     echo "build/w32/sorvel.exe and the packaged exe differ: the build is not reproducible"
     return 1
