@@ -11,8 +11,9 @@
 # the built exe. Build directory: build/package-w32 (its own, git-ignored),
 # or $PACKAGE_BUILD; output folder dist/, or $PACKAGE_DIST.
 # Reproducible: one commit gives the same exe and zip bytes wherever and
-# whenever it is built. The entries' time is the commit's (or
-# $SOURCE_DATE_EPOCH), their order and attributes are fixed.
+# whenever it is built, with or without git. The entries' time is the
+# release date of the version (or $SOURCE_DATE_EPOCH), their order and
+# attributes are fixed.
 # Needs cmake, the i686 MinGW-w64 compiler and python3 (scripts/setup.sh).
 # Prints the zip's path and listing.
 set -euo pipefail
@@ -99,7 +100,11 @@ EOF
 # --- zip ------------------------------------------------------------------------
 zipfile=$dist/sorvel-$version-win32.zip
 rm -f "$zipfile"
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
+# The day version 1.0.0.1 was released, 2026-12-07 00:00 UTC. A time taken
+# from the checkout (git, file times) would differ between a clone and an
+# unpacked source archive of the same commit.
+release_epoch=1796601600
+epoch=${SOURCE_DATE_EPOCH:-$release_epoch}
 python3 - "$zipfile" "$epoch" "$stage/sorvel.exe" "$stage/README.txt" <<'EOF'
 # Written here rather than by zip(1): every field that could tell one build
 # from another (times, order, owner, permissions, extra fields) is fixed.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: native unit tests, a short fuzz run, the release package
-# built twice over (the same exe bytes), the audit of the shipped 32-bit exe,
+# and its exe each built twice (the same bytes), the audit of the shipped exe,
 # and the end-to-end groups under Wine: every group on the shipped exe as it
 # lies in the release zip, the spine also on the 64-bit twin. Exits non-zero
 # on any failure.
@@ -68,14 +68,23 @@ with zipfile.ZipFile(sys.argv[1]) as z:
         sys.exit("package entry %s is damaged" % bad)
     z.extract("sorvel.exe", sys.argv[2])
 EOF
-  if cmp "$root/build/w32/sorvel.exe" "$shipped"; then
-    echo "same bytes: build/w32/sorvel.exe and sorvel.exe in dist/$(basename "$zip")"
-    echo "sha256 $(sha256sum "$shipped" | cut -d' ' -f1)  sorvel.exe"
-    echo "sha256 $(sha256sum "$zip" | cut -d' ' -f1)  $(basename "$zip")"
-  else
+  if ! cmp "$root/build/w32/sorvel.exe" "$shipped"; then
     echo "build/w32/sorvel.exe and the packaged exe differ: the build is not reproducible"
     return 1
   fi
+  echo "same bytes: build/w32/sorvel.exe and sorvel.exe in dist/$(basename "$zip")"
+  # The whole package once more, in other folders, with another umask.
+  local again=$root/build/package-again
+  rm -rf "$again"
+  (umask 077 && PACKAGE_BUILD=$again/build PACKAGE_DIST=$again/dist bash scripts/package.sh >"$again.log" 2>&1) ||
+    { cat "$again.log"; return 1; }
+  if ! cmp "$zip" "$again/dist/$(basename "$zip")"; then
+    echo "two packages of one commit differ: the zip is not reproducible"
+    return 1
+  fi
+  echo "same bytes: dist/$(basename "$zip") and a second package built in build/package-again"
+  echo "sha256 $(sha256sum "$shipped" | cut -d' ' -f1)  sorvel.exe"
+  echo "sha256 $(sha256sum "$zip" | cut -d' ' -f1)  $(basename "$zip")"
 }
 
 # One Wine prefix for the whole run; every group starts from a copy of it.
@@ -113,7 +122,7 @@ step "unit tests" ctest --test-dir build/native --output-on-failure
 step "fuzz tool list (short)" bash scripts/fuzz_tool_list.sh 5
 step "windows 32-bit build" build build/w32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 step "release package" bash scripts/package.sh
-step "packaged exe is the 32-bit build, byte for byte" unpack_shipped
+step "packaged exe and zip built again, byte for byte" unpack_shipped
 step "audit of the shipped exe" python3 tests/audit/audit_exe.py "$shipped"
 step "windows 64-bit build" build build/w64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
 step "wine prefix and 32-bit check" make_template
