@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/dll_search.h"
 #include "app/settings.h"
 #include "base/data_folder.h"
 #include "base/path_text.h"
@@ -63,6 +64,7 @@ void MakeToolListEntryOnce(int* flags) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictDllSearch();
   HANDLE mutex = TakeSingleInstance();
   if (!mutex) return 0;
 

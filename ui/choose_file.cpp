@@ -6,6 +6,7 @@
 
 #include "base/data_folder.h"
 #include "base/path_text.h"
+#include "base/system_library.h"
 #include "ui/chooser_proposal.h"
 
 namespace {
@@ -13,13 +14,14 @@ namespace {
 const wchar_t kUntitled[] = L"無題";
 
 // The common-dialog library costs every start a noticeable time to load, yet
-// only Browse needs it: it is loaded on first use and stays for the run.
+// only Browse needs it: it is loaded on first use and stays for the run. A
+// comdlg32.dll lying next to the program must never be the one that runs.
 typedef BOOL(WINAPI* OpenFileNameProc)(OPENFILENAMEW*);
 
 OpenFileNameProc OpenFileDialog() {
   static OpenFileNameProc proc;
   if (!proc) {
-    HMODULE library = LoadLibraryW(L"comdlg32.dll");
+    HMODULE library = LoadSystemLibrary(L"comdlg32.dll");
     FARPROC found = library ? GetProcAddress(library, "GetOpenFileNameW") : nullptr;
     proc = reinterpret_cast<OpenFileNameProc>(reinterpret_cast<void*>(found));
   }

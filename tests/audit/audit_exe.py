@@ -6,7 +6,8 @@
 Reads the PE file itself (no tools needed) and checks what the program must
 carry to run on a bare 32-bit Windows and to look right there: i386 GUI image,
 a small size, imports only from system DLLs and msvcrt.dll (nothing from the
-MinGW run-time DLLs, which a user would not have), an asInvoker manifest
+MinGW run-time DLLs, which a user would not have), the hardening header flags
+with the relocations they need, an asInvoker manifest
 without visual styles, the two dialog templates control by control, the icons,
 the cursors with their hot spots, and the version resource.
 
@@ -23,6 +24,13 @@ MAX_SIZE = 64 * 1024
 
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll",
                 "comdlg32.dll", "msvcrt.dll"}
+
+# Header flags that keep the image safe where it is run from a download
+# folder: a random base, no code run from data, no SEH handler that an
+# overwritten stack could name, and no compatibility shims for terminal servers.
+HEADER_FLAGS = (("DYNAMIC_BASE", 0x40), ("NX_COMPAT", 0x100), ("NO_SEH", 0x400),
+                ("TERMINAL_SERVER_AWARE", 0x8000))
+IMAGE_FILE_RELOCS_STRIPPED = 0x1
 
 RT_CURSOR, RT_ICON, RT_DIALOG, RT_GROUP_CURSOR, RT_GROUP_ICON = 1, 3, 5, 12, 14
 RT_VERSION, RT_MANIFEST = 16, 24
@@ -172,6 +180,7 @@ class Image:
          self.characteristics) = struct.unpack_from("<HHIIIHH", data, pe + 4)
         opt = pe + 24
         self.magic = struct.unpack_from("<H", data, opt)[0]
+        self.dll_characteristics = struct.unpack_from("<H", data, opt + 70)[0]
         if self.magic == 0x10B:
             self.subsystem = struct.unpack_from("<H", data, opt + 68)[0]
             dirs, ndirs = opt + 96, struct.unpack_from("<I", data, opt + 92)[0]
@@ -496,6 +505,10 @@ def main(argv):
     report.check("machine is i386", "0x14c", hex(image.machine))
     report.check("optional header is PE32", "0x10b", hex(image.magic))
     report.check("subsystem is Windows GUI", 2, image.subsystem)
+    for flag, bit in HEADER_FLAGS:
+        report.check("header flag %s" % flag, True, bool(image.dll_characteristics & bit))
+    report.check("relocations kept, so the random base can be used", True,
+                 image.dirs[5][1] > 0 and not image.characteristics & IMAGE_FILE_RELOCS_STRIPPED)
     report.check("PE header carries no time stamp", 0, image.timestamp)
     report.check("resource directory carries no time stamp", 0, image.resource_timestamp())
     report.check("no build path or host name in the image", [], traces_of_the_build(data, argv[1]))

@@ -14,15 +14,22 @@ here=$(cd "$(dirname "$0")" && pwd)
 dir=$(cd "${1:?usage: run_e2e.sh <exe-dir> [--sorvel EXE | --shipped] [selector...]}" && pwd) || exit 2
 shift
 exe=$dir/sorvel.exe
+shipped=0
 case "${1:-}" in
   --sorvel) exe=${2:?run_e2e: --sorvel needs a path}; shift 2 ;;
-  --shipped)
-    exe=${E2E_SHIPPED_EXE:-$here/../../build/w32/sorvel.exe}
-    shift
-    machine=$(od -An -tx1 -j "$(od -An -tu4 -j 60 -N 4 "$exe" 2>/dev/null | tr -d ' ')" -N 6 "$exe" 2>/dev/null | tr -d ' \n')
-    [ "$machine" = 504500004c01 ] || { echo "run_e2e: $exe is not a 32-bit (i386) Windows image" >&2; exit 2; }
-    ;;
+  --shipped) exe=${E2E_SHIPPED_EXE:-$here/../../build/w32/sorvel.exe}; shipped=1; shift ;;
 esac
+# "PE\0\0" and the machine field: 4c01 i386, 6486 x86-64.
+machine=$(od -An -tx1 -j "$(od -An -tu4 -j 60 -N 4 "$exe" 2>/dev/null | tr -d ' ')" -N 6 "$exe" 2>/dev/null | tr -d ' \n')
+if [ $shipped = 1 ] && [ "$machine" != 504500004c01 ]; then
+  echo "run_e2e: $exe is not a 32-bit (i386) Windows image" >&2
+  exit 2
+fi
+# The planting cases need a marker DLL of the exe's own bitness: the 32-bit
+# build's for an i386 exe, else this folder's.
+plant_dir=$dir
+[ "$machine" = 504500004c01 ] && plant_dir=$(cd "$here/../../build/w32" 2>/dev/null && pwd)
+export E2E_PLANT_DIR=Z:${plant_dir//\//\\}
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe") || exit 2
 for f in "$exe" "$dir/kobble_standin.exe" "$dir/e2e_driver.exe"; do
   [ -f "$f" ] || { echo "run_e2e: missing $f" >&2; exit 2; }
