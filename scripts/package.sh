@@ -5,6 +5,9 @@
 #   dist/sorvel-<version>-win32.zip
 #     sorvel.exe
 #     README.txt   (docs/ja/README.txt in code page 932 with CR LF line ends)
+#   dist/sorvel-<version>-win32.buildinfo
+#     the Debian release, the toolchain's package versions and the sha256 of
+#     the zip and the exe
 #
 # The version is read from FILEVERSION in ui/about.rc and must match the
 # PRODUCTVERSION there, the "FileVersion" string and the version resource of
@@ -15,7 +18,7 @@
 # release date of the version (or $SOURCE_DATE_EPOCH), their order and
 # attributes are fixed.
 # Needs cmake, the i686 MinGW-w64 compiler and python3 (scripts/setup.sh).
-# Prints the zip's path and listing.
+# Prints the zip's and the buildinfo's paths and the zip's listing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -122,7 +125,42 @@ with zipfile.ZipFile(out, "w") as z:
             z.writestr(info, f.read(), compresslevel=9)
 EOF
 
+# --- buildinfo: what the bytes were built with ---------------------------------
+# The build is reproducible for one toolchain; another compiler, binutils,
+# MinGW-w64 run-time or zlib gives other bytes. Like Debian's .buildinfo, this
+# names them, so a download can be checked on a machine that has the same.
+buildinfo=$dist/sorvel-$version-win32.buildinfo
+owner() {  # owner <command>: "package (= version)" of the file behind a command
+  local file pkg
+  file=$(readlink -f "$(command -v "$1")") || return 1
+  pkg=$(dpkg -S "$file" 2>/dev/null | head -1 | cut -d: -f1)
+  [ -n "$pkg" ] || { echo "$1 (not from a Debian package: $file)"; return 0; }
+  echo "$pkg (= $(dpkg-query -W -f='${Version}' "$pkg"))"
+}
+installed() { echo "$1 (= $(dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo missing))"; }
+sum() { sha256sum "$1" | cut -d' ' -f1; }
+{
+  echo "Format: 1.0"
+  echo "Source: sorvel"
+  echo "Version: $version"
+  echo "Build-Distribution: $(. /etc/os-release && echo "$PRETTY_NAME"), $(cat /etc/debian_version 2>/dev/null)"
+  echo "Build-Architecture: $(dpkg --print-architecture)"
+  echo "Toolchain:"
+  echo " $(owner i686-w64-mingw32-g++),"
+  echo " $(owner i686-w64-mingw32-ld),"
+  echo " $(installed mingw-w64-i686-dev),"
+  echo " $(owner cmake),"
+  echo " $(owner python3)"
+  echo "Compiler: $(i686-w64-mingw32-g++ --version | head -1)"
+  echo "Linker: $(i686-w64-mingw32-ld --version | head -1)"
+  echo "Zip-Writer: Python $(python3 -c 'import sys, zlib; print(sys.version.split()[0], "with zlib", zlib.ZLIB_RUNTIME_VERSION)')"
+  echo "Checksums-Sha256:"
+  echo " $(sum "$zipfile") $(stat -c %s "$zipfile") $(basename "$zipfile")"
+  echo " $(sum "$stage/sorvel.exe") $(stat -c %s "$stage/sorvel.exe") sorvel.exe (in the zip)"
+} >"$buildinfo"
+
 echo "$zipfile"
+echo "$buildinfo"
 python3 - "$zipfile" <<'EOF'
 import sys, zipfile
 with zipfile.ZipFile(sys.argv[1]) as z:

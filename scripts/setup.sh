@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building and testing Sorvel needs on Debian 12 (run as root).
+# Installs what building and testing Sorvel needs on Debian 12 or 13 (run as root).
 # Safe to run again: it installs only what is missing, then checks that every
 # command and the Japanese locale that the build and the tests use are there,
 # and stops naming the package that should have brought what is not.
@@ -15,8 +15,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   need_update=1
 fi
 
+# libclang-rt-dev is the fuzzer and sanitizer run-time of whatever clang the
+# release's clang package is, so no release's version number is named here.
 packages=(
-  cmake make g++ clang libclang-rt-14-dev python3
+  cmake make g++ clang libclang-rt-dev python3
   libgtest-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick
@@ -57,6 +59,12 @@ done
   die "GoogleTest headers are missing; package libgtest-dev"
 [ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] ||
   die "Wine's 32-bit system DLLs are missing; package wine32:i386"
+fuzz_probe=$(mktemp -d)
+printf '%s\n' '#include <stddef.h>' '#include <stdint.h>' \
+  'extern "C" int LLVMFuzzerTestOneInput(const uint8_t *, size_t) { return 0; }' >"$fuzz_probe/probe.cpp"
+clang++ -fsanitize=fuzzer,address "$fuzz_probe/probe.cpp" -o "$fuzz_probe/probe" >/dev/null 2>&1 ||
+  { rm -rf "$fuzz_probe"; die "clang cannot build a fuzzer; package libclang-rt-dev (the run-time of $(clang --version | head -1))"; }
+rm -rf "$fuzz_probe"
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || die "the ja_JP.UTF-8 locale is missing; package locales"
 [ -f /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf ] ||
   die "the IPA P Gothic font is missing; package fonts-ipafont-gothic"

@@ -83,8 +83,15 @@ EOF
     return 1
   fi
   echo "same bytes: dist/$(basename "$zip") and a second package built in build/package-again"
+  local info=${zip%.zip}.buildinfo
+  if ! cmp "$info" "$again/dist/$(basename "$info")"; then
+    echo "two packages of one commit name different toolchains or sums in their buildinfo"
+    return 1
+  fi
   echo "sha256 $(sha256sum "$shipped" | cut -d' ' -f1)  sorvel.exe"
   echo "sha256 $(sha256sum "$zip" | cut -d' ' -f1)  $(basename "$zip")"
+  echo "built with (dist/$(basename "$info")):"
+  sed -n '/^Build-Distribution:/p; /^Toolchain:/,/^Compiler:/{/^ /p}; /^Compiler:/p; /^Linker:/p; /^Zip-Writer:/p' "$info" | sed 's/^ */  /'
 }
 
 # One Wine prefix for the whole run; every group starts from a copy of it.

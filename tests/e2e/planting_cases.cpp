@@ -124,7 +124,7 @@ int ExpectControlRunsPlant(const wchar_t *control, const wchar_t *dir) {
                           E2eFileExists(mark), "no marker: the plants would prove nothing");
   DeleteFileW(mark);
   DeleteFileW(copy);
-  return ran && ExpectNoMarkerRan("no other marker ran for the control", dir);
+  return ran;
 }
 
 // Which file each planted name was loaded from in process pid, checked while
@@ -157,7 +157,6 @@ void ExpectLoadedFromSystem(DWORD pid) {
       E2eUtf8(path, found, sizeof found);
       *slash = 0;
       E2eExpectTrue(what, !_wcsicmp(path, system) || !_wcsicmp(path, wow64), found);
-      E2eNote("%s", found);
       break;
     }
   }
