@@ -101,6 +101,54 @@ void ReadOnlySource(int) {
   if (E2eExpectExitZero(&s) && E2eExpectDrop(g_src.bytes, g_src.len)) E2eExpectDropWritable();
 }
 
+// The drop file carries none of read-only, hidden and system, which stop the
+// next copy from replacing it on Windows (Wine replaces it all the same, so
+// the attributes are what is checked).
+int ExpectDropPlain_(E2E_LOC) {
+  wchar_t path[MAX_PATH];
+  DWORD attr = GetFileAttributesW(E2eDataFile(path, MAX_PATH, kDropName));
+  if (!E2eExpectTrue_(E2E_THERE, "drop file attributes", attr != INVALID_FILE_ATTRIBUTES, "none")) return 0;
+  char found[32];
+  snprintf(found, sizeof found, "attributes 0x%lx", attr);
+  const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return E2eExpectTrue_(E2E_THERE, "drop file not read-only, hidden or system", !(attr & blocking), found);
+}
+#define ExpectDropPlain() ExpectDropPlain_(E2E_HERE)
+
+// A hidden or system source (files on a USB stick often are) leaves a plain
+// drop file, and the next run replaces it with another file.
+struct HiddenSourceRow {
+  const char *name;
+  DWORD attributes;  // of the source
+};
+const HiddenSourceRow kHiddenSourceRows[] = {
+    // name                         source attributes
+    {"hidden_source", FILE_ATTRIBUTE_HIDDEN},
+    {"hidden_system_source", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+};
+
+void HiddenSource(const void *row) {
+  const HiddenSourceRow *r = static_cast<const HiddenSourceRow *>(row);
+  E2eSession s;
+  E2eProc host;
+  if (!E2eMakeSource(&g_src, g_workDir, L"usb-track.mp3", 4099, 16)) return;
+  SetFileAttributesW(g_src.path, r->attributes);
+  char found[32];
+  snprintf(found, sizeof found, "attributes 0x%lx", GetFileAttributesW(g_src.path));
+  if (!E2eExpectTrue("source carries the attributes (premise)",
+                     (GetFileAttributesW(g_src.path) & r->attributes) == r->attributes, found))
+    return;
+  if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 0, 0);
+  int ok = E2eExpectExitZero(&s) && E2eExpectDrop(g_src.bytes, g_src.len) && ExpectDropPlain();
+  SetFileAttributesW(g_src.path, FILE_ATTRIBUTE_NORMAL);
+  if (!ok) return;
+  // The next run, on the same data folder.
+  if (!E2eMakeSource(&g_src, g_workDir, L"next.mp3", 3000, 17) || !E2eStartSorvel(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 0, 1);
+  if (E2eExpectExitZero(&s) && E2eExpectDrop(g_src.bytes, g_src.len)) ExpectDropPlain();
+}
+
 // A read-only drop file left before the run (by an older run or another
 // program) is replaced all the same, and left writable.
 void ReadOnlyDropBefore(int) {
@@ -444,6 +492,7 @@ const E2eCase kDialogCases[] = {
 
 const E2eTable kSpineTables[] = {
     E2E_CASES(kInsertCases),
+    E2E_ROWS(HiddenSource, kHiddenSourceRows),
     E2E_ROWS(Options, kOptionsRows),
     E2E_ROWS(CannotCreate, kCannotCreateRows),
     E2E_ROWS(RetryAfterFailure, kRetryRows),
