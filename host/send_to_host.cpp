@@ -13,7 +13,8 @@ void* FindHost(void*) {
 }
 
 int SendInsert(void*, void* host, unsigned wParam, long lParam, long long* reply) {
-  // A hung host must not freeze the dialog: give up after a bound.
+  // A hung host must not freeze the dialog: give up after a bound, or at once
+  // when the system sees it hung.
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutA(static_cast<HWND>(host), kInsertMessage, wParam, lParam,
                            SMTO_ABORTIFHUNG, kHostReplyTimeoutMs, &result)) {
@@ -22,6 +23,21 @@ int SendInsert(void*, void* host, unsigned wParam, long lParam, long long* reply
   *reply = static_cast<long long>(result);
   return 1;
 }
+
+int SendNotice(void*, void* host, unsigned wParam, long lParam, long long* reply) {
+  // The host has just answered the probe, so it is alive; if it looks hung
+  // now it is busy, and giving up early would lose the insertion. Wait for it,
+  // within a bound that still lets the user try again.
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(static_cast<HWND>(host), kInsertMessage, wParam, lParam, SMTO_NORMAL,
+                           kHostNoticeTimeoutMs, &result)) {
+    return 0;
+  }
+  *reply = static_cast<long long>(result);
+  return 1;
+}
+
+int HostAlive(void*, void* host) { return IsWindow(static_cast<HWND>(host)) ? 1 : 0; }
 
 int Exists(void*, const wchar_t* path) { return PathExists(path); }
 
@@ -59,6 +75,6 @@ int Copy(void*, const wchar_t* from, const wchar_t* to) {
 }  // namespace
 
 int SendToHost(const wchar_t* sourcePath, int flags) {
-  const HostLinkOps ops = {nullptr, FindHost, SendInsert, Exists, DataFolder, Copy};
+  const HostLinkOps ops = {nullptr, FindHost, SendInsert, SendNotice, HostAlive, Exists, DataFolder, Copy};
   return RunSendSequence(&ops, sourcePath, flags);
 }

@@ -184,6 +184,37 @@ void HostGoneBeforeNotice(int) {
   E2eExpectFlags(L"7");
 }
 
+// The host answers the probe, then reads no messages for a while (busy
+// saving a large notebook), longer than the probe's bound: the notice waits
+// for it, arrives with the options, and the dialog ends as done.
+void BusyHostTakesNotice(int) {
+  E2eSession s;
+  E2eProc host;
+  if (!E2eMakeSource(&g_src, g_workDir, L"busy.mp3", 4099, 18)) return;
+  wchar_t options[64];
+  swprintf(options, 64, L"--busy-after-probe-ms %lu", (unsigned long)kBusyHostMs);
+  if (!E2eStartHost(options, &host) || !E2eOpenDialog(&s, nullptr)) return;
+  unsigned long long start = E2eNowMs();
+  E2eFillAndOk(s.dlg, g_src.path, 1, 1);
+  E2eHostLog log;
+  E2eReadHostLog(&log);
+  while (log.count < 2 && E2eNowMs() - start < kBusyHostNoticeWaitMs && !E2eFindMessageBox(s.sorvel.pid, 0)) {
+    Sleep(100);
+    E2eReadHostLog(&log);
+  }
+  char took[64];
+  snprintf(took, sizeof took, "%d messages %llu ms after OK", log.count, E2eNowMs() - start);
+  if (!E2eExpectTrue("notice taken by the busy host", log.count >= 2, took)) {
+    E2eExpectExitZero(&s);  // names the warning, if one came instead
+    return;
+  }
+  E2eExpectTrue("notice taken after the busy time (premise)", E2eNowMs() - start >= kBusyHostMs - 1000, took);
+  const E2eSent sent[] = {{1, 0}, {6, 5}};
+  if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
+  if (E2eExpectExitZero(&s)) E2eExpectDrop(g_src.bytes, g_src.len);
+  E2eExpectFlags(L"7");
+}
+
 void NoticeRepliesZero(int) {
   E2eSession s;
   if (!InsertOnce(&s, nullptr, L"--notify-reply 0", L"zero.mp3", 0, 0)) return;
@@ -478,6 +509,7 @@ const E2eCase kInsertCases[] = {
     {"wide_file_name", WideName, 0},
     {"host_gone_before_notice", HostGoneBeforeNotice, 0},
     {"notice_replies_zero", NoticeRepliesZero, 0},
+    {"busy_host_takes_notice", BusyHostTakesNotice, 0},
     {"host_absent", HostAbsent, 0},
     {"probe_zero", ProbeZero, 0},
     {"hung_host", HungHost, 0},
