@@ -105,21 +105,23 @@ int ReadList(const wchar_t* path, char** content, size_t* size) {
   return 1;
 }
 
-// "<list>.<process id>.tmp" beside the list. Returns 0 when it does not fit.
+// "~<process id, 8 hex digits>.tmp" beside the list. The name is shorter
+// than the list's own, so it fits whenever the list's path does, however long
+// the folder; the process id keeps two sessions of one user (sharing the
+// roaming folder) apart. Returns 0 when it does not fit.
 int TempPathFor(const wchar_t* list, wchar_t out[MAX_PATH]) {
-  wchar_t digits[16];
-  int n = 0;
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
+  wchar_t name[16] = L"~";
   DWORD pid = GetCurrentProcessId();
-  do {
-    digits[n++] = static_cast<wchar_t>(L'0' + pid % 10);
-    pid /= 10;
-  } while (pid != 0);
-  wchar_t suffix[24];
-  int k = 0;
-  suffix[k++] = L'.';
-  while (n > 0) suffix[k++] = digits[--n];
-  wcscpy(suffix + k, L".tmp");
-  return CopyBounded(out, MAX_PATH, list) && AppendBounded(out, MAX_PATH, suffix);
+  for (int i = 8; i >= 1; --i, pid >>= 4) name[i] = kHex[pid & 0xF];
+  name[9] = L'\0';
+  if (!AppendBounded(name, 16, L".tmp")) return 0;
+  size_t listLen = wcslen(list), nameLen = wcslen(kListName);
+  if (listLen < nameLen || listLen - nameLen >= MAX_PATH) return 0;
+  size_t folderLen = listLen - nameLen;
+  wmemcpy(out, list, folderLen);
+  out[folderLen] = L'\0';
+  return AppendBounded(out, MAX_PATH, name);
 }
 
 // Attributes of the list when it exists and may be replaced, else 0; and
