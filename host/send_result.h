@@ -5,6 +5,6 @@
 enum {
   kSendDone = 0,
   kSendNoHost = 3,         // no host window
-  kSendNotEditing = 4,     // host gone, not editing a page, or not answering in time
+  kSendNotEditing = 4,     // host gone, not editing a page, not answering in time, or not taking the notice
   kSendCannotCreate = 5,   // the drop file cannot be created
 };

@@ -23,8 +23,13 @@ int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   if (!AppendBounded(drop, kDropPathCap, kDropFileName)) return kSendCannotCreate;
   if (!ops->copyFile(ctx, source, drop)) return kSendCannotCreate;
 
-  // Once the file is in place the send counts as done, whatever the host says.
+  // Once the file is in place the send counts as done, whatever the host says
+  // and also when it has closed meanwhile; but a host that is there and never
+  // took the notice has not inserted anything, and the user must know.
   host = ops->findHost(ctx);
-  if (host) ops->sendInsert(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply);
-  return kSendDone;
+  if (!host) return kSendDone;
+  if (ops->sendNotice(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply)) {
+    return kSendDone;
+  }
+  return ops->hostAlive(ctx, host) ? kSendNotEditing : kSendDone;
 }

@@ -21,9 +21,15 @@ struct HostLinkOps {
   void* ctx;
   // The host's window, looked up afresh; null when there is none.
   void* (*findHost)(void* ctx);
-  // Sends the insert message and waits for the reply. Returns 1 and sets
+  // Sends the editing probe and waits for the reply. Returns 1 and sets
   // *reply when the host answered, 0 when it did not (gone, hung, too slow).
   int (*sendInsert)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
+  // Sends the insert notification and waits, however busy the host is, until
+  // it has taken it or a long bound has passed. Returns 1 and sets *reply when
+  // taken, 0 when not.
+  int (*sendNotice)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
+  // 1 while the window host (a handle found earlier) still exists.
+  int (*hostAlive)(void* ctx, void* host);
   // 1 when a file or folder exists at path.
   int (*pathExists)(void* ctx, const wchar_t* path);
   // Fills out with the data folder, trailing backslash kept; 0 when it cannot be had or does not fit.
@@ -32,8 +38,11 @@ struct HostLinkOps {
   int (*copyFile)(void* ctx, const wchar_t* from, const wchar_t* to);
 };
 
-// Runs the send: kSendDone; kSendNoHost without a host window; kSendNotEditing
-// when the host is gone at the second look-up, not editing or not answering;
-// kSendCannotCreate when the source or the data folder is missing, the drop
-// path is too long or the copy failed. Nothing done before a failure is undone.
+// Runs the send: kSendDone, also when the host is gone at the third look-up or
+// closes while the notice waits, whatever it replies to the notice;
+// kSendNoHost without a host window; kSendNotEditing when the host is gone at
+// the second look-up, not editing or not answering, or has not taken the
+// notice within its bound; kSendCannotCreate when the source or the data
+// folder is missing, the drop path is too long or the copy failed. Nothing
+// done before a failure is undone.
 int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags);

@@ -13,7 +13,8 @@ void* FindHost(void*) {
 }
 
 int SendInsert(void*, void* host, unsigned wParam, long lParam, long long* reply) {
-  // A hung host must not freeze the dialog: give up after a bound.
+  // A hung host must not freeze the dialog: give up after a bound, or at once
+  // when the system sees it hung.
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutA(static_cast<HWND>(host), kInsertMessage, wParam, lParam,
                            SMTO_ABORTIFHUNG, kHostReplyTimeoutMs, &result)) {
@@ -23,6 +24,21 @@ int SendInsert(void*, void* host, unsigned wParam, long lParam, long long* reply
   return 1;
 }
 
+int SendNotice(void*, void* host, unsigned wParam, long lParam, long long* reply) {
+  // The host has just answered the probe, so it is alive; if it looks hung
+  // now it is busy, and giving up early would lose the insertion. Wait for it,
+  // within a bound that still lets the user try again.
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(static_cast<HWND>(host), kInsertMessage, wParam, lParam, SMTO_NORMAL,
+                           kHostNoticeTimeoutMs, &result)) {
+    return 0;
+  }
+  *reply = static_cast<long long>(result);
+  return 1;
+}
+
+int HostAlive(void*, void* host) { return IsWindow(static_cast<HWND>(host)) ? 1 : 0; }
+
 int Exists(void*, const wchar_t* path) { return PathExists(path); }
 
 int DataFolder(void*, wchar_t* out, size_t cap) {
@@ -31,28 +47,34 @@ int DataFolder(void*, wchar_t* out, size_t cap) {
   return CopyBounded(out, cap, folder);
 }
 
-// Clears the read-only attribute of the file at path, keeping the others.
-void MakeWritable(const wchar_t* path) {
+// Attributes that stop a file from being replaced by a copy.
+const DWORD kBlockingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Clears the read-only, hidden and system attributes of the file at path,
+// keeping the others.
+void MakeReplaceable(const wchar_t* path) {
   DWORD attr = GetFileAttributesW(path);
-  if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY) || !(attr & FILE_ATTRIBUTE_READONLY)) return;
-  attr &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY) || !(attr & kBlockingAttributes)) return;
+  attr &= ~kBlockingAttributes;
   SetFileAttributesW(path, attr != 0 ? attr : FILE_ATTRIBUTE_NORMAL);
 }
 
 // The copy takes the source's attributes. A read-only drop file (from a CD,
 // an archive, a read-only share, or an older run) would make every later
-// insertion fail without the user knowing why, so the drop file is made
-// writable before it is replaced and again once the copy is in place.
+// insertion fail without the user knowing why, and so would a hidden or
+// system one (files on a USB stick often are): the copy refuses to replace a
+// hidden or system file. The drop file is the tool's own, so it is made
+// plain before it is replaced and again once the copy is in place.
 int Copy(void*, const wchar_t* from, const wchar_t* to) {
-  MakeWritable(to);
+  MakeReplaceable(to);
   if (!CopyFileW(from, to, FALSE)) return 0;
-  MakeWritable(to);
+  MakeReplaceable(to);
   return 1;
 }
 
 }  // namespace
 
 int SendToHost(const wchar_t* sourcePath, int flags) {
-  const HostLinkOps ops = {nullptr, FindHost, SendInsert, Exists, DataFolder, Copy};
+  const HostLinkOps ops = {nullptr, FindHost, SendInsert, SendNotice, HostAlive, Exists, DataFolder, Copy};
   return RunSendSequence(&ops, sourcePath, flags);
 }

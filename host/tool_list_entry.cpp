@@ -12,6 +12,7 @@
 
 #include "base/data_folder.h"
 #include "base/path_text.h"
+#include "host/list_in_place.h"
 #include "host/tool_list.h"
 
 namespace {
@@ -105,21 +106,23 @@ int ReadList(const wchar_t* path, char** content, size_t* size) {
   return 1;
 }
 
-// "<list>.<process id>.tmp" beside the list. Returns 0 when it does not fit.
+// "~<process id, 8 hex digits>.tmp" beside the list. The name is shorter
+// than the list's own, so it fits whenever the list's path does, however long
+// the folder; the process id keeps two sessions of one user (sharing the
+// roaming folder) apart. Returns 0 when it does not fit.
 int TempPathFor(const wchar_t* list, wchar_t out[MAX_PATH]) {
-  wchar_t digits[16];
-  int n = 0;
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
+  wchar_t name[16] = L"~";
   DWORD pid = GetCurrentProcessId();
-  do {
-    digits[n++] = static_cast<wchar_t>(L'0' + pid % 10);
-    pid /= 10;
-  } while (pid != 0);
-  wchar_t suffix[24];
-  int k = 0;
-  suffix[k++] = L'.';
-  while (n > 0) suffix[k++] = digits[--n];
-  wcscpy(suffix + k, L".tmp");
-  return CopyBounded(out, MAX_PATH, list) && AppendBounded(out, MAX_PATH, suffix);
+  for (int i = 8; i >= 1; --i, pid >>= 4) name[i] = kHex[pid & 0xF];
+  name[9] = L'\0';
+  if (!AppendBounded(name, 16, L".tmp")) return 0;
+  size_t listLen = wcslen(list), nameLen = wcslen(kListName);
+  if (listLen < nameLen || listLen - nameLen >= MAX_PATH) return 0;
+  size_t folderLen = listLen - nameLen;
+  wmemcpy(out, list, folderLen);
+  out[folderLen] = L'\0';
+  return AppendBounded(out, MAX_PATH, name);
 }
 
 // Attributes of the list when it exists and may be replaced, else 0; and
@@ -153,17 +156,30 @@ int WriteAll(int fd, const char* bytes, size_t n) {
   return 1;
 }
 
+int EmptyFile(void* ctx) {
+  int fd = *static_cast<int*>(ctx);
+  return _chsize(fd, 0) == 0 && _lseek(fd, 0, SEEK_SET) == 0;
+}
+
+long long WritePart(void* ctx, const char* bytes, size_t n) {
+  return _write(*static_cast<int*>(ctx), bytes, static_cast<unsigned>(n < kMostPerWrite ? n : kMostPerWrite));
+}
+
+int FlushFile(void* ctx) { return _commit(*static_cast<int*>(ctx)) == 0; }
+
 // Rewrites the list where it lies: opened for writing, cut to nothing and
 // given the whole new content in one write, joined first so that a reader
-// never finds it half written by more than one call. Without memory for the
-// joined content nothing is touched.
-void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit) {
+// never finds it half written by more than one call. A write that fails or
+// falls short (a full quota, a lost share) puts the old bytes back rather than
+// leave the list cut. Without memory for the joined content nothing is touched.
+void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit, const char* old, size_t oldSize) {
   char* joined = static_cast<char*>(malloc(edit->size));
   if (joined == nullptr) return;
   JoinToolListEdit(edit, joined);
-  int fd = _wopen(list, _O_WRONLY | _O_TRUNC | _O_BINARY);
+  int fd = _wopen(list, _O_WRONLY | _O_BINARY);
   if (fd >= 0) {
-    WriteAll(fd, joined, edit->size);
+    const InPlaceOps ops = {&fd, EmptyFile, WritePart, FlushFile};
+    RewriteInPlace(&ops, joined, edit->size, old, oldSize);
     _close(fd);
   }
   free(joined);
@@ -175,8 +191,8 @@ void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit) {
 // the host a cut list. A list that another program holds open (the host,
 // reading it) cannot be replaced; it is rewritten in place instead, which its
 // sharing allows, or the entry would never be made. On any other failure the
-// list stays as it was.
-void WriteList(const wchar_t* list, const ToolListEdit* edit) {
+// list stays as it was. The edit points into old (oldSize bytes), the list as read.
+void WriteList(const wchar_t* list, const ToolListEdit* edit, const char* old, size_t oldSize) {
   DWORD attr = ReplaceableList(list);
   if (attr == 0) return;
   wchar_t temp[MAX_PATH];
@@ -199,7 +215,7 @@ void WriteList(const wchar_t* list, const ToolListEdit* edit) {
     DWORD err = GetLastError();
     _wunlink(temp);
     int inUse = err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED;
-    if (inUse && attr != kNoList) WriteListInPlace(list, edit);
+    if (inUse && attr != kNoList) WriteListInPlace(list, edit, old, oldSize);
     return;
   }
   // Rewriting in place would have kept a hidden or system list so; the moved
@@ -230,7 +246,7 @@ int WriteToolListEntry(const wchar_t* programPath) {
   // The edit points into old, so old lives until the new list is written.
   ToolListEdit edit;
   int outcome = RewriteToolList(old, oldSize, line, lineSize, &edit);
-  if (outcome == kToolListReplaced || outcome == kToolListAppended) WriteList(list, &edit);
+  if (outcome == kToolListReplaced || outcome == kToolListAppended) WriteList(list, &edit, old, oldSize);
   free(old);
   return outcome == kToolListReplaced || outcome == kToolListAppended;
 }

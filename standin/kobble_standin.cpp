@@ -12,6 +12,8 @@
 //   --notify-reply N      reply to notifications (default 1)
 //   --probe-delay-ms N    sleep before answering the probe (a hung host)
 //   --notify-delay-ms N   sleep before answering a notification
+//   --busy-after-probe-ms N  answer the probe, then read no messages for N ms
+//                         (a host busy saving a large notebook)
 //   --close-after-probe   destroy the window as part of answering the probe
 //   --log PATH            append one line per 1061 message, flushed at once
 //   --ready PATH          create this file once the window exists
@@ -37,13 +39,14 @@ struct StandinOptions {
   LRESULT notifyReply;
   DWORD probeDelayMs;
   DWORD notifyDelayMs;
+  DWORD busyAfterProbeMs;
   int closeAfterProbe;
   int hidden;
   wchar_t logPath[MAX_PATH];
   wchar_t readyPath[MAX_PATH];
 };
 
-StandinOptions g_opt = {1, 1, 0, 0, 0, 0, {0}, {0}};
+StandinOptions g_opt = {1, 1, 0, 0, 0, 0, 0, {0}, {0}};
 HWND g_list = nullptr;
 HWND g_editing = nullptr;
 
@@ -91,6 +94,7 @@ void ParseOptions() {
     else if (!wcscmp(word, L"--notify-reply")) g_opt.notifyReply = (LRESULT)ParseNumber(value);
     else if (!wcscmp(word, L"--probe-delay-ms")) g_opt.probeDelayMs = (DWORD)ParseNumber(value);
     else if (!wcscmp(word, L"--notify-delay-ms")) g_opt.notifyDelayMs = (DWORD)ParseNumber(value);
+    else if (!wcscmp(word, L"--busy-after-probe-ms")) g_opt.busyAfterProbeMs = (DWORD)ParseNumber(value);
     else if (!wcscmp(word, L"--log")) CopyWide(g_opt.logPath, MAX_PATH, value);
     else if (!wcscmp(word, L"--ready")) CopyWide(g_opt.readyPath, MAX_PATH, value);
   }
@@ -154,6 +158,12 @@ LRESULT OnInsertMessage(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     RecordMessage(wParam, lParam);
     // Gone before the caller gets the reply, so its next look-up finds nothing.
     if (g_opt.closeAfterProbe) DestroyWindow(hwnd);
+    if (g_opt.busyAfterProbeMs) {
+      // The caller has its answer and goes on; this thread reads nothing
+      // until the busy time is over, so to the system it looks hung.
+      ReplyMessage(g_opt.probeReply);
+      Sleep(g_opt.busyAfterProbeMs);
+    }
     return g_opt.probeReply;
   }
   if (lParam == 5) {

@@ -50,8 +50,12 @@ void MoveStep(Record* record, const Platform* platform, void* window, ScreenPoin
 void ButtonDown(Record* record, const Platform* platform, void* window) {
   record->pressPoint = platform->cursorPos(window);
   if (record->holdTimerId != 0) {
-    // A second press inside the hold time (a double click, or release and
-    // press again) cancels the hold rather than starting a new one.
+    // A second press inside the hold time cancels the hold rather than
+    // starting a new one. The second press of a double click is not one: the
+    // dialog's class asks for double clicks, so it arrives as
+    // WM_LBUTTONDBLCLK, which is no press here, and a double-click-and-hold
+    // drags from the first press's hold. Only a press released and made again
+    // away from the first or after the double-click time comes here.
     platform->killTimer(window, record->holdTimerId);
     record->holdTimerId = 0;
     return;

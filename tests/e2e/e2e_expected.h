@@ -38,6 +38,10 @@ const unsigned long long kHoldFloorMs = 400;
 // these bounds after OK, and within kHungWarningWaitMs at the latest.
 const long long kHungWarningFromMs = 9000, kHungWarningToMs = 14000;
 const DWORD kHungWarningWaitMs = 20000;
+// A host that answers the probe and then reads no messages for kBusyHostMs,
+// longer than the probe's bound: the tool waits up to 60 s for it to take the
+// notice, so it arrives within kBusyHostNoticeWaitMs of OK.
+const DWORD kBusyHostMs = 15000, kBusyHostNoticeWaitMs = 30000;
 
 // ---- The tool list -------------------------------------------------------------
 

@@ -234,6 +234,52 @@ void BadAppData(const void *row) {
   E2eResetDataFolder(nullptr);
 }
 
+// The list path fits in 256 characters with its NUL up to an AppData folder of
+// 237 characters, and the entry is made for each such folder, whatever the
+// length of the temporary file's path; nothing else is left beside the list.
+struct LongAppDataRow {
+  const char *name;
+  size_t length;  // characters in the AppData path
+};
+const LongAppDataRow kLongAppDataRows[] = {
+    // name                     AppData length  (list path, NUL included)
+    {"list_entry_appdata_230", 230},  // 249
+    {"list_entry_appdata_234", 234},  // 253
+    {"list_entry_appdata_237", 237},  // 256
+};
+
+void ListEntryLongAppData(const void *row) {
+  const LongAppDataRow *r = static_cast<const LongAppDataRow *>(row);
+  wchar_t appData[1024], tag[32], kx[1024], list[1024];
+  swprintf(tag, 32, L"entry%zu", r->length);
+  if (!E2eExpectTrue("long AppData folder made", E2eMakeLongFolder(tag, r->length, appData, 1024), "failed")) return;
+  swprintf(kx, 1024, L"%ls\\Kx", appData);
+  E2ePath(list, 1024, kx, kListName);
+  E2eExpectInt("list path length with its NUL (premise)", (long long)r->length + 19, (long long)wcslen(list) + 1);
+  if (!E2eResetDataFolder(nullptr)) return;
+  Redirect redirect;
+  if (!RedirectAppData(&redirect, appData)) {
+    RestoreAppData(&redirect);
+    return;
+  }
+  E2eSession s;
+  if (E2eStartSorvel(&s, nullptr)) E2eCancelAndExit(&s);
+  E2eEndAll();
+  RestoreAppData(&redirect);
+
+  static unsigned char own[1024];
+  size_t ownLen = E2eOwnListLine(g_sorvelExe, own, sizeof own);
+  E2eExpectFile("$exec-list.txt in the long data folder", list, own, ownLen);
+  wchar_t names[2048];
+  char found[4096];
+  E2eFolderNames(kx, names, 2048);
+  E2eExpectTrue("only $exec-list.txt and kx.ini in the long data folder",
+                !_wcsicmp(names, L"$exec-list.txt|kx.ini|") || !_wcsicmp(names, L"kx.ini|$exec-list.txt|"),
+                E2eUtf8(names, found, sizeof found));
+  E2eExpectTrue("nothing in the real data folder", !E2eFolderNames(g_dataDir, names, 2048)[0],
+                E2eUtf8(names, found, sizeof found));
+}
+
 // ---- a data folder that cannot be written --------------------------------------
 // Under Wine the process runs as root and neither Unix permissions nor the
 // read-only attribute stop a write, but the Unix immutable attribute does:
@@ -501,6 +547,7 @@ const E2eCase kHostCases[] = {
 
 const E2eTable kFaultTables[] = {
     E2E_ROWS(BadAppData, kAppDataRows),
+    E2E_ROWS(ListEntryLongAppData, kLongAppDataRows),
     E2E_ROWS(LockedDataFolder, kLockedRows),
     E2E_ROWS(ListHeld, kHeldRows),
     E2E_CASES(kHostCases),

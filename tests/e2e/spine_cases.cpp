@@ -101,6 +101,54 @@ void ReadOnlySource(int) {
   if (E2eExpectExitZero(&s) && E2eExpectDrop(g_src.bytes, g_src.len)) E2eExpectDropWritable();
 }
 
+// The drop file carries none of read-only, hidden and system, which stop the
+// next copy from replacing it on Windows (Wine replaces it all the same, so
+// the attributes are what is checked).
+int ExpectDropPlain_(E2E_LOC) {
+  wchar_t path[MAX_PATH];
+  DWORD attr = GetFileAttributesW(E2eDataFile(path, MAX_PATH, kDropName));
+  if (!E2eExpectTrue_(E2E_THERE, "drop file attributes", attr != INVALID_FILE_ATTRIBUTES, "none")) return 0;
+  char found[32];
+  snprintf(found, sizeof found, "attributes 0x%lx", attr);
+  const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return E2eExpectTrue_(E2E_THERE, "drop file not read-only, hidden or system", !(attr & blocking), found);
+}
+#define ExpectDropPlain() ExpectDropPlain_(E2E_HERE)
+
+// A hidden or system source (files on a USB stick often are) leaves a plain
+// drop file, and the next run replaces it with another file.
+struct HiddenSourceRow {
+  const char *name;
+  DWORD attributes;  // of the source
+};
+const HiddenSourceRow kHiddenSourceRows[] = {
+    // name                         source attributes
+    {"hidden_source", FILE_ATTRIBUTE_HIDDEN},
+    {"hidden_system_source", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+};
+
+void HiddenSource(const void *row) {
+  const HiddenSourceRow *r = static_cast<const HiddenSourceRow *>(row);
+  E2eSession s;
+  E2eProc host;
+  if (!E2eMakeSource(&g_src, g_workDir, L"usb-track.mp3", 4099, 16)) return;
+  SetFileAttributesW(g_src.path, r->attributes);
+  char found[32];
+  snprintf(found, sizeof found, "attributes 0x%lx", GetFileAttributesW(g_src.path));
+  if (!E2eExpectTrue("source carries the attributes (premise)",
+                     (GetFileAttributesW(g_src.path) & r->attributes) == r->attributes, found))
+    return;
+  if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 0, 0);
+  int ok = E2eExpectExitZero(&s) && E2eExpectDrop(g_src.bytes, g_src.len) && ExpectDropPlain();
+  SetFileAttributesW(g_src.path, FILE_ATTRIBUTE_NORMAL);
+  if (!ok) return;
+  // The next run, on the same data folder.
+  if (!E2eMakeSource(&g_src, g_workDir, L"next.mp3", 3000, 17) || !E2eStartSorvel(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 0, 1);
+  if (E2eExpectExitZero(&s) && E2eExpectDrop(g_src.bytes, g_src.len)) ExpectDropPlain();
+}
+
 // A read-only drop file left before the run (by an older run or another
 // program) is replaced all the same, and left writable.
 void ReadOnlyDropBefore(int) {
@@ -133,6 +181,37 @@ void HostGoneBeforeNotice(int) {
   E2eSession s;
   if (!InsertOnce(&s, nullptr, L"--close-after-probe", L"gone.mp3", 1, 1)) return;
   E2eExpectProbeOnly();
+  E2eExpectFlags(L"7");
+}
+
+// The host answers the probe, then reads no messages for a while (busy
+// saving a large notebook), longer than the probe's bound: the notice waits
+// for it, arrives with the options, and the dialog ends as done.
+void BusyHostTakesNotice(int) {
+  E2eSession s;
+  E2eProc host;
+  if (!E2eMakeSource(&g_src, g_workDir, L"busy.mp3", 4099, 18)) return;
+  wchar_t options[64];
+  swprintf(options, 64, L"--busy-after-probe-ms %lu", (unsigned long)kBusyHostMs);
+  if (!E2eStartHost(options, &host) || !E2eOpenDialog(&s, nullptr)) return;
+  unsigned long long start = E2eNowMs();
+  E2eFillAndOk(s.dlg, g_src.path, 1, 1);
+  E2eHostLog log;
+  E2eReadHostLog(&log);
+  while (log.count < 2 && E2eNowMs() - start < kBusyHostNoticeWaitMs && !E2eFindMessageBox(s.sorvel.pid, 0)) {
+    Sleep(100);
+    E2eReadHostLog(&log);
+  }
+  char took[64];
+  snprintf(took, sizeof took, "%d messages %llu ms after OK", log.count, E2eNowMs() - start);
+  if (!E2eExpectTrue("notice taken by the busy host", log.count >= 2, took)) {
+    E2eExpectExitZero(&s);  // names the warning, if one came instead
+    return;
+  }
+  E2eExpectTrue("notice taken after the busy time (premise)", E2eNowMs() - start >= kBusyHostMs - 1000, took);
+  const E2eSent sent[] = {{1, 0}, {6, 5}};
+  if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
+  if (E2eExpectExitZero(&s)) E2eExpectDrop(g_src.bytes, g_src.len);
   E2eExpectFlags(L"7");
 }
 
@@ -430,6 +509,7 @@ const E2eCase kInsertCases[] = {
     {"wide_file_name", WideName, 0},
     {"host_gone_before_notice", HostGoneBeforeNotice, 0},
     {"notice_replies_zero", NoticeRepliesZero, 0},
+    {"busy_host_takes_notice", BusyHostTakesNotice, 0},
     {"host_absent", HostAbsent, 0},
     {"probe_zero", ProbeZero, 0},
     {"hung_host", HungHost, 0},
@@ -444,6 +524,7 @@ const E2eCase kDialogCases[] = {
 
 const E2eTable kSpineTables[] = {
     E2E_CASES(kInsertCases),
+    E2E_ROWS(HiddenSource, kHiddenSourceRows),
     E2E_ROWS(Options, kOptionsRows),
     E2E_ROWS(CannotCreate, kCannotCreateRows),
     E2E_ROWS(RetryAfterFailure, kRetryRows),

@@ -20,6 +20,8 @@ struct Fake {
   int folderExists = 1;
   int copyOk = 1;
   long long notifyReply = 1;
+  int noticeTaken = 1;     // the host took the notice within the bound
+  int aliveAfterNotice = 1;  // its window still exists after the notice
 
   size_t lookups = 0;
   std::string trace;
@@ -40,13 +42,25 @@ int SendInsert(void* ctx, void* host, unsigned wParam, long lParam, long long* r
   Fake* f = Of(ctx);
   EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
   f->trace += "send(" + std::to_string(wParam) + "," + std::to_string(lParam) + ") ";
-  if (lParam == kProbeLParam) {
-    if (!f->probeAnswered) return 0;
-    *reply = f->probeReply;
-  } else {
-    *reply = f->notifyReply;
-  }
+  if (!f->probeAnswered) return 0;
+  *reply = f->probeReply;
   return 1;
+}
+
+int SendNotice(void* ctx, void* host, unsigned wParam, long lParam, long long* reply) {
+  Fake* f = Of(ctx);
+  EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
+  f->trace += "notice(" + std::to_string(wParam) + "," + std::to_string(lParam) + ") ";
+  if (!f->noticeTaken) return 0;
+  *reply = f->notifyReply;
+  return 1;
+}
+
+int HostAlive(void* ctx, void* host) {
+  Fake* f = Of(ctx);
+  EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
+  f->trace += "alive? ";
+  return f->aliveAfterNotice;
 }
 
 int PathExists(void* ctx, const wchar_t* path) {
@@ -76,11 +90,12 @@ int CopyFile(void* ctx, const wchar_t*, const wchar_t* to) {
 }
 
 int Send(Fake* f, int flags) {
-  HostLinkOps ops = {f, FindHost, SendInsert, PathExists, DataFolder, CopyFile};
+  HostLinkOps ops = {f, FindHost, SendInsert, SendNotice, HostAlive, PathExists, DataFolder, CopyFile};
   return RunSendSequence(&ops, L"D:\\music\\a.mp3", flags);
 }
 
-const char kFullRoad[] = "find find send(1,0) source? appdata folder? copy find send(2,5) ";
+const char kFullRoad[] = "find find send(1,0) source? appdata folder? copy find notice(2,5) ";
+const char kNoticeNotTaken[] = "find find send(1,0) source? appdata folder? copy find notice(2,5) alive? ";
 
 }  // namespace
 
@@ -106,6 +121,15 @@ TEST(SendSequence, EachFailureStopsAtItsStepWithItsCode) {
       {"host gone before notification", [](Fake* f) { f->hostAtLookup = {1, 1, 0}; }, kSendDone,
        "find find send(1,0) source? appdata folder? copy find "},
       {"notification replies zero", [](Fake* f) { f->notifyReply = 0; }, kSendDone, kFullRoad},
+      {"notification replies -1", [](Fake* f) { f->notifyReply = -1; }, kSendDone, kFullRoad},
+      {"notice not taken in time, host still there", [](Fake* f) { f->noticeTaken = 0; }, kSendNotEditing,
+       kNoticeNotTaken},
+      {"notice not taken, host closed while it waited",
+       [](Fake* f) {
+         f->noticeTaken = 0;
+         f->aliveAfterNotice = 0;
+       },
+       kSendDone, kNoticeNotTaken},
   };
   for (const Row& row : rows) {
     Fake f;
@@ -122,13 +146,13 @@ TEST(SendSequence, OnlyTheOptionBitsReachTheHost) {
   };
   // flags word, notification sent
   const Row rows[] = {
-      {0, "send(0,5) "},  {1, "send(0,5) "},  {2, "send(2,5) "},       {4, "send(4,5) "},
-      {6, "send(6,5) "},  {7, "send(6,5) "},  {-1, "send(6,5) "},      {0x7FFFFFF9, "send(0,5) "},
+      {0, "notice(0,5) "},  {1, "notice(0,5) "},  {2, "notice(2,5) "},  {4, "notice(4,5) "},
+      {6, "notice(6,5) "},  {7, "notice(6,5) "},  {-1, "notice(6,5) "}, {0x7FFFFFF9, "notice(0,5) "},
   };
   for (const Row& row : rows) {
     Fake f;
     EXPECT_EQ(kSendDone, Send(&f, row.flags)) << "flags " << row.flags;
-    std::string tail = f.trace.substr(f.trace.rfind("send("));
+    std::string tail = f.trace.substr(f.trace.rfind("notice("));
     EXPECT_EQ(std::string(row.notification), tail) << "flags " << row.flags;
   }
 }
