@@ -13,7 +13,7 @@ int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   void* host = ops->findHost(ctx);
   if (!host) return kSendNotEditing;
   long long reply = 0;
-  if (!ops->sendInsert(ctx, host, kProbeWParam, kProbeLParam, &reply) || reply == 0) return kSendNotEditing;
+  if (!ops->sendProbe(ctx, host, kProbeWParam, kProbeLParam, &reply) || reply == 0) return kSendNotEditing;
 
   if (!ops->pathExists(ctx, source)) return kSendCannotCreate;
 

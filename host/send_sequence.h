@@ -23,7 +23,7 @@ struct HostLinkOps {
   void* (*findHost)(void* ctx);
   // Sends the editing probe and waits for the reply. Returns 1 and sets
   // *reply when the host answered, 0 when it did not (gone, hung, too slow).
-  int (*sendInsert)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
+  int (*sendProbe)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
   // Sends the insert notification and waits, however busy the host is, until
   // it has taken it or a long bound has passed. Returns 1 and sets *reply when
   // taken, 0 when not.

@@ -12,7 +12,7 @@ void* FindHost(void*) {
   return FindWindowA("Kobble API-kurasu", "Kobble TSR");
 }
 
-int SendInsert(void*, void* host, unsigned wParam, long lParam, long long* reply) {
+int SendProbe(void*, void* host, unsigned wParam, long lParam, long long* reply) {
   // A hung host must not freeze the dialog: give up after a bound, or at once
   // when the system sees it hung.
   DWORD_PTR result = 0;
@@ -75,6 +75,6 @@ int Copy(void*, const wchar_t* from, const wchar_t* to) {
 }  // namespace
 
 int SendToHost(const wchar_t* sourcePath, int flags) {
-  const HostLinkOps ops = {nullptr, FindHost, SendInsert, SendNotice, HostAlive, Exists, DataFolder, Copy};
+  const HostLinkOps ops = {nullptr, FindHost, SendProbe, SendNotice, HostAlive, Exists, DataFolder, Copy};
   return RunSendSequence(&ops, sourcePath, flags);
 }

@@ -38,7 +38,7 @@ void* FindHost(void* ctx) {
   return there ? reinterpret_cast<void*>(0x1234) : nullptr;
 }
 
-int SendInsert(void* ctx, void* host, unsigned wParam, long lParam, long long* reply) {
+int SendProbe(void* ctx, void* host, unsigned wParam, long lParam, long long* reply) {
   Fake* f = Of(ctx);
   EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
   f->trace += "send(" + std::to_string(wParam) + "," + std::to_string(lParam) + ") ";
@@ -90,7 +90,7 @@ int CopyFile(void* ctx, const wchar_t*, const wchar_t* to) {
 }
 
 int Send(Fake* f, int flags) {
-  HostLinkOps ops = {f, FindHost, SendInsert, SendNotice, HostAlive, PathExists, DataFolder, CopyFile};
+  HostLinkOps ops = {f, FindHost, SendProbe, SendNotice, HostAlive, PathExists, DataFolder, CopyFile};
   return RunSendSequence(&ops, L"D:\\music\\a.mp3", flags);
 }
 
