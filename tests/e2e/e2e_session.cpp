@@ -142,13 +142,14 @@ int E2eExpectDrop_(E2E_LOC, const void *bytes, size_t len) {
 
 int E2eExpectNoDrop_(E2E_LOC) { return E2eExpectDataFile_(E2E_THERE, kDropName, nullptr, 0); }
 
-int E2eExpectDropWritable_(E2E_LOC) {
+int E2eExpectDropPlain_(E2E_LOC) {
   wchar_t path[MAX_PATH];
   DWORD attr = GetFileAttributesW(E2eDataFile(path, MAX_PATH, kDropName));
   if (!E2eExpectTrue_(E2E_THERE, "drop file attributes", attr != INVALID_FILE_ATTRIBUTES, "none")) return 0;
   char found[32];
   snprintf(found, sizeof found, "attributes 0x%lx", attr);
-  return E2eExpectTrue_(E2E_THERE, "drop file not read-only", !(attr & FILE_ATTRIBUTE_READONLY), found);
+  const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return E2eExpectTrue_(E2E_THERE, "drop file not read-only, hidden or system", !(attr & blocking), found);
 }
 
 int E2eExpectHostSawSource_(E2E_LOC, const E2eHostMsg *m, const E2eSource *src) {

@@ -75,14 +75,16 @@ struct E2eSource {
 
 // Writes dir\name: len pattern bytes from seed behind an ID3-like header. 1 done.
 int E2eMakeSource_(E2E_LOC, E2eSource *src, const wchar_t *dir, const wchar_t *name, size_t len, unsigned seed);
-// The drop file holds exactly these bytes; is absent; is not read-only.
+// The drop file holds exactly these bytes; is absent; carries none of
+// read-only, hidden and system, which stop the next copy from replacing it on
+// Windows (Wine replaces it all the same, so the attributes are what counts).
 int E2eExpectDrop_(E2E_LOC, const void *bytes, size_t len);
 int E2eExpectNoDrop_(E2E_LOC);
-int E2eExpectDropWritable_(E2E_LOC);
+int E2eExpectDropPlain_(E2E_LOC);
 // The notification's view of the drop file: the host saw exactly the source.
 int E2eExpectHostSawSource_(E2E_LOC, const E2eHostMsg *m, const E2eSource *src);
 #define E2eMakeSource(src, dir, name, len, seed) E2eMakeSource_(E2E_HERE, src, dir, name, len, seed)
 #define E2eExpectDrop(bytes, len) E2eExpectDrop_(E2E_HERE, bytes, len)
 #define E2eExpectNoDrop() E2eExpectNoDrop_(E2E_HERE)
-#define E2eExpectDropWritable() E2eExpectDropWritable_(E2E_HERE)
+#define E2eExpectDropPlain() E2eExpectDropPlain_(E2E_HERE)
 #define E2eExpectHostSawSource(m, src) E2eExpectHostSawSource_(E2E_HERE, m, src)
