@@ -21,6 +21,8 @@ enum { kPathFieldCap = 256 };
 // Dropped items are looked at this many at a time, so a drop of any size
 // needs no more than one fixed list.
 enum { kDropBatch = 32 };
+// The item index that asks DragQueryFileW for the number of items.
+const UINT kDropCountIndex = 0xFFFFFFFF;
 
 // What start-up hands the one run of the dialog; the dialog procedure has no
 // other way to it, as the dialog's creation parameter stays unused.
@@ -39,9 +41,15 @@ void OnInitDialog(HWND dialog) {
   int flags = *g_dialog.flags;
   CheckDlgButton(dialog, IDC_AUTOPLAY, (flags & kFlagAutoplay) ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_LOOP, (flags & kFlagLoop) ? BST_CHECKED : BST_UNCHECKED);
-  // Here and not in the template, which stays as it always was.
+  // Files are accepted from here on, not through the template, which stays
+  // as it shipped.
   DragAcceptFiles(dialog, TRUE);
 }
+
+// The dialog accepts files only while it is enabled. A box of its own over it
+// (about box, warning, file chooser) disables it, and a drop on that box
+// would otherwise be handed up to the dialog and change the field behind it.
+void OnEnable(HWND dialog, WPARAM enabled) { DragAcceptFiles(dialog, enabled ? TRUE : FALSE); }
 
 void OnOk(HWND dialog) {
   // The options are kept before sending, so they persist even when it fails.
@@ -98,7 +106,7 @@ DropCandidate DroppedItem(HDROP drop, UINT index) {
 // Puts the first dropped file that fits into the path field; when none does,
 // the field keeps its text and the user hears why nothing happened.
 void OnDropFiles(HWND dialog, HDROP drop) {
-  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  UINT count = DragQueryFileW(drop, kDropCountIndex, nullptr, 0);
   int taken = 0;
   for (UINT first = 0; first < count && !taken; first += kDropBatch) {
     DropCandidate batch[kDropBatch];
@@ -132,6 +140,9 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       return FALSE;
     case WM_COMMAND:
       return OnCommand(dialog, wParam);
+    case WM_ENABLE:
+      OnEnable(dialog, wParam);
+      return FALSE;
     case WM_DROPFILES:
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       return TRUE;
