@@ -105,8 +105,9 @@ int Append(char *command, const char *format, const char *text) {
 }
 
 // Drops the first count items at p as the file manager does; 1 when it says
-// the dialog took the drop. What it said is named on failure.
-int ExpectDropTaken_(E2E_LOC, POINT p, int count) {
+// the window there took the drop (taken 1) or refused it (taken 0). What it
+// said is named on failure.
+int ExpectDropVerdict_(E2E_LOC, POINT p, int count, int taken) {
   wchar_t senderWide[MAX_PATH];
   DWORD n = GetEnvironmentVariableW(L"E2E_XDND_DROP", senderWide, MAX_PATH);
   if (!E2eExpectTrue_(E2E_THERE, "E2E_XDND_DROP names the file manager", n > 0 && n < MAX_PATH, "not set"))
@@ -139,10 +140,12 @@ int ExpectDropTaken_(E2E_LOC, POINT p, int count) {
   char found[400];
   snprintf(found, sizeof found, "exit %d, \"%s\"%s", status, said,
            status == 127 ? " (is it built? cmake --build build/native)" : "");
-  return E2eExpectTrue_(E2E_THERE, "drop taken (file manager exits 0, says taken)",
-                        status == 0 && !strcmp(said, "taken"), found);
+  return taken ? E2eExpectTrue_(E2E_THERE, "drop taken (file manager exits 0, says taken)",
+                                status == 0 && !strcmp(said, "taken"), found)
+               : E2eExpectTrue_(E2E_THERE, "drop refused (file manager exits 1, says refused)",
+                                status == 1 && !strcmp(said, "refused"), found);
 }
-#define ExpectDropTaken(p, count) ExpectDropTaken_(E2E_HERE, p, count)
+#define ExpectDropVerdict(p, count, taken) ExpectDropVerdict_(E2E_HERE, p, count, taken)
 
 // The field holds expected: at once within kDropWaitMs (stays 0), or for the
 // whole of kQuietMs (stays 1).
@@ -193,7 +196,7 @@ void DropThenOk(const void *row) {
   E2eSetCheck(s.dlg, IDC_AUTOPLAY, 1);
   E2eSetCheck(s.dlg, IDC_LOOP, 0);
   POINT p;
-  if (!DropPoint(&s, r->where, &p) || !ExpectDropTaken(p, count)) return;
+  if (!DropPoint(&s, r->where, &p) || !ExpectDropVerdict(p, count, 1)) return;
   if (!ExpectField(s.dlg, r->chosen < 0 ? kTyped : g_paths[r->chosen], r->chosen < 0)) return;
   E2eExpectInt("autoplay box after the drop", 1, E2eGetCheck(s.dlg, IDC_AUTOPLAY));
   E2eExpectInt("loop box after the drop", 0, E2eGetCheck(s.dlg, IDC_LOOP));
@@ -214,8 +217,55 @@ void DropThenOk(const void *row) {
   E2eExpectFlags(L"3");
 }
 
+// Boxes of sorvel's own that open over the insert dialog.
+enum Box { kAboutBox, kWarningBox };
+struct BoxRow {
+  const char *name;
+  Box box;
+};
+const BoxRow kBoxRows[] = {
+    // name                        box
+    {"about_box_refuses", kAboutBox},
+    {"warning_box_refuses", kWarningBox},
+};
+
+// Opens the box over the dialog: the about box by a right-click on the bare
+// surface, warning 3 by OK with no host running. The box, or null.
+HWND OpenBox(E2eSession *s, Box box) {
+  if (box == kWarningBox) {
+    E2eClick(s->dlg, IDOK);
+    return E2eFindMessageBox(s->sorvel.pid, kWarningWaitMs);
+  }
+  if (!E2eExpectPointerMovedTo(s->start.left + 40, s->start.bottom - 20)) return nullptr;
+  E2eSettle(s);
+  E2eMouseRight(1);
+  E2eMouseRight(0);
+  return E2eFindWindow(s->sorvel.pid, L"#32770", kAboutTitle, kDialogWaitMs);
+}
+
+// A file dropped on a box over the dialog is refused, and the field behind
+// it keeps its text; once the box is closed the dialog takes drops again.
+void BoxRefuses(const void *row) {
+  const BoxRow *r = static_cast<const BoxRow *>(row);
+  const Item file = {kFile, L"on a box over the dialog.mp3", 0};
+  if (!MakeItem(0, &file)) return;
+  E2eSession s;
+  if (!E2eOpenDialog(&s, nullptr)) return;
+  E2eSetControlText(s.dlg, IDC_PATH, kTyped);
+  HWND box = OpenBox(&s, r->box);
+  if (!E2eExpectTrue("box shown", box != nullptr, "none")) return;
+  if (!ExpectDropVerdict(E2eCentreOf(box), 1, 0) || !ExpectField(s.dlg, kTyped, 1)) return;
+  if (r->box == kWarningBox) E2eDismissMessageBox(box);
+  else PostMessageW(box, WM_CLOSE, 0, 0);
+  if (!E2eExpectTrue("box closed", E2eWaitGone(box, kGoneWaitMs), "still open after 5 s")) return;
+  if (!ExpectDropVerdict(E2eCentreOf(GetDlgItem(s.dlg, IDC_PATH)), 1, 1) || !ExpectField(s.dlg, g_paths[0], 0))
+    return;
+  E2eCancelAndExit(&s);
+}
+
 const E2eTable kDropTables[] = {
     E2E_ROWS(DropThenOk, kDropRows),
+    E2E_ROWS(BoxRefuses, kBoxRows),
 };
 
 }  // namespace
