@@ -19,7 +19,7 @@ fi
 # release's clang package is, so no release's version number is named here.
 packages=(
   cmake make g++ clang libclang-rt-dev python3
-  libgtest-dev
+  libgtest-dev libx11-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
@@ -57,6 +57,7 @@ for c in "${checks[@]}"; do
 done
 [ -f /usr/src/googletest/googletest/CMakeLists.txt ] || [ -f /usr/include/gtest/gtest.h ] ||
   die "GoogleTest headers are missing; package libgtest-dev"
+[ -f /usr/include/X11/Xlib.h ] || die "the X11 headers are missing; package libx11-dev"
 [ -f /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] ||
   die "Wine's 32-bit system DLLs are missing; package wine32:i386"
 fuzz_probe=$(mktemp -d)

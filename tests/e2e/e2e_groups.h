@@ -13,3 +13,4 @@ extern const E2eGroup g_aboutGroup;
 extern const E2eGroup g_toolListGroup;
 extern const E2eGroup g_faultsGroup;
 extern const E2eGroup g_plantingGroup;
+extern const E2eGroup g_dropGroup;

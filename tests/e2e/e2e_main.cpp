@@ -16,7 +16,8 @@ namespace {
 
 const E2eGroup *const kGroups[] = {
     &g_spineGroup, &g_inputGroup, &g_resourcesGroup, &g_demoGroup, &g_placementGroup,
-    &g_dragGroup,  &g_aboutGroup, &g_toolListGroup,  &g_faultsGroup, &g_plantingGroup,
+    &g_dragGroup,  &g_aboutGroup, &g_toolListGroup,  &g_faultsGroup, &g_dropGroup,
+    &g_plantingGroup,
 };
 
 // Groups that run only when named.

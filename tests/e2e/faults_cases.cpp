@@ -10,6 +10,7 @@
 
 #include "e2e_groups.h"
 #include "e2e_session.h"
+#include "e2e_unix.h"
 
 namespace {
 
@@ -286,47 +287,13 @@ void ListEntryLongAppData(const void *row) {
 // nothing can be created in an immutable folder, nor written to an immutable
 // file.
 
-typedef char *(CDECL *UnixFileNameFn)(const wchar_t *);
-
-// The Unix name of a Windows path into out; 1 done.
-int UnixName(const wchar_t *path, char *out, size_t cap) {
-  // Through void (*)(void), which any function pointer may be cast to and from.
-  UnixFileNameFn unixName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void (*)(void)>(
-      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
-  if (!unixName) return 0;
-  char *name = unixName(path);
-  if (!name) return 0;
-  int fits = strlen(name) < cap && !strchr(name, '\'');
-  if (fits) strcpy(out, name);
-  HeapFree(GetProcessHeap(), 0, name);
-  return fits;
-}
-
-// Runs chattr with flag on path and waits until it has finished: Wine starts
-// Unix programs without a process handle, so the shell leaves a mark behind.
-int RunChattr(const wchar_t *flag, const wchar_t *path) {
-  wchar_t done[MAX_PATH];
-  E2ePath(done, MAX_PATH, g_workDir, L"chattr.done");
-  DeleteFileW(done);
-  char target[1024], mark[1024];
-  if (!UnixName(path, target, sizeof target) || !UnixName(done, mark, sizeof mark)) return 0;
-  wchar_t line[3000];
-  swprintf(line, 3000, L"/bin/sh -c \"/usr/bin/chattr %ls '%hs' && : > '%hs'\"", flag, target, mark);
-  STARTUPINFOW si;
-  memset(&si, 0, sizeof si);
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi;
-  memset(&pi, 0, sizeof pi);
-  if (!CreateProcessW(L"Z:\\bin\\sh", line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  unsigned long long end = E2eNowMs() + 5000;
-  while (!E2eFileExists(done)) {
-    if (E2eNowMs() >= end) return 0;
-    Sleep(10);
-  }
-  DeleteFileW(done);
-  return 1;
+// Runs chattr with flag on path; 1 when it succeeded.
+int RunChattr(const char *flag, const wchar_t *path) {
+  char target[1024], command[1100];
+  if (!E2eUnixName(path, target, sizeof target)) return 0;
+  snprintf(command, sizeof command, "/usr/bin/chattr %s '%s'", flag, target);
+  int status = -1;
+  return E2eRunUnix(command, 5000, &status) && status == 0;
 }
 
 // 1 when a write into path (a folder: a new file in it; a file: opening it for
@@ -345,7 +312,7 @@ int WriteRefused(const wchar_t *path, int folder) {
 
 // Makes path unwritable (on) or writable again (off); 1 when it is so.
 int SetImmutable(const wchar_t *path, int folder, int on) {
-  return RunChattr(on ? L"+i" : L"-i", path) && WriteRefused(path, folder) == on;
+  return RunChattr(on ? "+i" : "-i", path) && WriteRefused(path, folder) == on;
 }
 
 enum { kIni = 1, kList = 2, kDrop = 4, kFolder = 8 };

@@ -7,8 +7,9 @@
 # build can never pass for one run on the shipped exe.
 # Selectors pick cases by "group.case" prefix (e.g. spine, spine.browse);
 # without one every group except demo runs. E2E_TEMPLATE (see wine_env.sh)
-# makes the prefix a copy of one made once per test run. Exits with the
-# driver's status.
+# makes the prefix a copy of one made once per test run. E2E_XDND_DROP names
+# the drop group's XDND sender (default build/native/xdnd_drop of this
+# checkout). Exits with the driver's status.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 dir=$(cd "${1:?usage: run_e2e.sh <exe-dir> [--sorvel EXE | --shipped] [selector...]}" && pwd) || exit 2
@@ -34,6 +35,10 @@ exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe") || exit 2
 for f in "$exe" "$dir/kobble_standin.exe" "$dir/e2e_driver.exe"; do
   [ -f "$f" ] || { echo "run_e2e: missing $f" >&2; exit 2; }
 done
+
+# The drop cases' file manager (a native program), run by the driver through Wine.
+E2E_XDND_DROP=${E2E_XDND_DROP:-$(cd "$here/../.." && pwd)/build/native/xdnd_drop}
+export E2E_XDND_DROP
 
 # shellcheck source=wine_env.sh
 source "$here/wine_env.sh" || exit 2

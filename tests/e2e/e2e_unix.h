@@ -1,0 +1,16 @@
+// Unix programs run from the driver, on files it knows by Windows paths.
+// Wine starts a Unix program without a process handle, so each run leaves a
+// mark file with its exit status behind, and the driver waits for that.
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+
+// The Unix name (UTF-8) of a Windows path into out; 1 done, 0 when there is
+// none, it does not fit, or it holds a single quote (so '...' always quotes it).
+int E2eUnixName(const wchar_t *path, char *out, size_t cap);
+// Runs command (UTF-8 shell text, no double quote in it) with /bin/sh and
+// waits up to timeoutMs for it to end. 1 ended, its exit status in *status;
+// 0 when it could not be started or did not end in time.
+int E2eRunUnix(const char *command, DWORD timeoutMs, int *status);
