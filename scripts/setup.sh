@@ -38,6 +38,44 @@ elif [ -n "${need_update:-}" ]; then
   apt-get update -qq || die "apt-get update failed"
 fi
 
+# Some kernels are built or booted without 32-bit execution (ia32_emulation=off:
+# "Exec format error" from every i386 program, Wine's 32-bit loader among them).
+# There the i386 programs run through qemu's user-mode emulator, registered as
+# their interpreter; Wine and the shipped exe are the same bytes either way.
+# qemu before 8.1 tracks guest pages so slowly that each Wine process takes a
+# minute to start, so Debian 12 takes it from its backports. When this cannot
+# be done the tests still run, on the 64-bit build, and say that the shipped
+# exe was not run.
+runs_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+emulate_i386() {
+  local codename target=() mirror
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if [ "$codename" = bookworm ]; then
+    target=(-t bookworm-backports)
+    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
+      [ -n "$mirror" ] || mirror=$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list 2>/dev/null)
+      echo "deb ${mirror:-http://deb.debian.org/debian} bookworm-backports main" >/etc/apt/sources.list.d/bookworm-backports.list
+    fi
+  fi
+  if ! command -v qemu-i386 >/dev/null || ! qemu-i386 --version | awk 'NR == 1 { split($3, v, "."); exit !(v[1] > 8 || (v[1] == 8 && v[2] >= 1)) }'; then
+    echo "setup: this kernel does not execute 32-bit programs; installing qemu-user ${target[*]} to run them"
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      "${target[@]}" qemu-user >/dev/null || return 1
+  fi
+  [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || return 1
+  [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && { echo -1 >/proc/sys/fs/binfmt_misc/qemu-i386 || return 1; }
+  # i386 ELF executables and shared objects; F: the emulator is opened now,
+  # so the registration also serves programs in a chroot.
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$(command -v qemu-i386)"':F' \
+    >/proc/sys/fs/binfmt_misc/register || return 1
+  echo "setup: i386 programs now run through $(qemu-i386 --version | head -1)"
+}
+if ! runs_i386; then
+  emulate_i386 && runs_i386 ||
+    echo "setup: 32-bit programs cannot run here; the tests will run the 64-bit build and report the shipped exe as not run" >&2
+fi
+
 # Japanese locale, so that Wine runs with code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen

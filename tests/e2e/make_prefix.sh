@@ -33,7 +33,8 @@ fi
 # Tell a kernel without 32-bit execution from a Wine without its 32-bit half.
 why="the 32-bit probe did not run under Wine (exit $status: $(head -c 200 "$E2E_TMP/probe.err" | tr '\n' ' '))"
 loader=/usr/lib/wine/wine
-if [ -x "$loader" ] && ! "$loader" --version >/dev/null 2>"$E2E_TMP/loader.err"; then
+# (In the C locale: the shell's own message is what is looked for.)
+if [ -x "$loader" ] && ! (LC_ALL=C && "$loader" --version) >/dev/null 2>"$E2E_TMP/loader.err"; then
   if grep -qi 'exec format error\|cannot execute' "$E2E_TMP/loader.err"; then
     why="this kernel cannot execute 32-bit programs (Wine's 32-bit loader $loader: $(head -c 120 "$E2E_TMP/loader.err" | tr '\n' ' '))"
   fi

@@ -81,6 +81,21 @@ e2e_env_setup() {
   trap 'exit 130' INT
   trap 'exit 143' TERM
 
+  # Debian's wine command starts every program through the 32-bit loader
+  # when it is installed, so on a kernel that cannot execute it nothing would
+  # run at all; there the 64-bit loader starts the 64-bit programs directly.
+  local loader32=/usr/lib/wine/wine loader64=/usr/lib/wine/wine64
+  if [ -x "$loader32" ] && [ -x "$loader64" ] && ! "$loader32" --version >/dev/null 2>&1; then
+    mkdir -p "$E2E_TMP/bin"
+    local shim
+    for shim in wine wine-stable; do
+      printf '#!/bin/sh\nexec %s "$@"\n' "$loader64" >"$E2E_TMP/bin/$shim"
+      chmod +x "$E2E_TMP/bin/$shim"
+    done
+    export PATH="$E2E_TMP/bin:$PATH" WINELOADER=$loader64
+    e2e_env_log "the 32-bit loader does not run here: 64-bit programs start through $loader64"
+  fi
+
   export LANG=ja_JP.UTF-8
   export LC_ALL=ja_JP.UTF-8
   export WINEDLLOVERRIDES="mscoree,mshtml="
