@@ -9,6 +9,7 @@
 #include "ui/choose_file.h"
 #include "ui/drop_choice.h"
 #include "ui/resource.h"
+#include "ui/typed_path.h"
 #include "ui/warning.h"
 #include "window/drag_mover.h"
 #include "window/place_near_cursor.h"
@@ -61,6 +62,7 @@ void OnOk(HWND dialog) {
   if (GetWindowTextLengthW(GetDlgItem(dialog, IDC_PATH)) < kPathFieldCap) {
     GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
   }
+  TrimTypedPath(path);
   int result = SendToHost(path, *g_dialog.flags);
   if (result == kSendDone) {
     EndDialog(dialog, 0);
@@ -72,6 +74,7 @@ void OnOk(HWND dialog) {
 INT_PTR OnBrowse(HWND dialog) {
   wchar_t path[kChoosePathCap] = L"";
   GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
+  TrimTypedPath(path);
   if (!ChooseMp3File(path, dialog)) return FALSE;
   SetDlgItemTextW(dialog, IDC_PATH, path);
   return TRUE;

@@ -184,6 +184,51 @@ void BusyHostTakesNotice(int) {
   E2eExpectFlags(L"7");
 }
 
+// A path as Explorer's "Copy as path" gives it, or with blanks around it,
+// names the file; a quote inside the name names nothing (no Windows name has
+// one). The field keeps what was typed either way.
+struct TypedRow {
+  const char *name;
+  const wchar_t *before, *after;  // typed around the source's path
+  const wchar_t *file;            // the source's name
+  int inserted;                   // 1 inserted, 0 warning 5
+};
+const TypedRow kTypedRows[] = {
+    // name                     before    after    file              inserted
+    {"typed_quoted", L"\"", L"\"", L"song.mp3", 1},
+    {"typed_blanks", L"  ", L" \t", L"song.mp3", 1},
+    {"typed_quoted_blanks_outside", L" \"", L"\"  ", L"song.mp3", 1},
+    {"typed_quote_in_name", L"", L"", L"so\"ng.mp3", 0},
+};
+
+void Typed(const void *row) {
+  const TypedRow *r = static_cast<const TypedRow *>(row);
+  E2eSession s;
+  E2eProc host;
+  wchar_t path[MAX_PATH], typed[MAX_PATH + 8];
+  if (r->inserted) {
+    if (!E2eMakeSource(&g_src, g_workDir, r->file, 4099, 19)) return;
+    wcscpy(path, g_src.path);
+  } else {
+    E2ePath(path, MAX_PATH, g_workDir, r->file);
+  }
+  swprintf(typed, MAX_PATH + 8, L"%ls%ls%ls", r->before, path, r->after);
+  if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, typed, 1, 0);
+  if (r->inserted) {
+    if (!E2eExpectExitZero(&s) || !E2eExpectDrop(g_src.bytes, g_src.len)) return;
+    E2eHostLog log;
+    E2eReadHostLog(&log);
+    const E2eSent sent[] = {{1, 0}, {2, 5}};
+    if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
+    return;
+  }
+  E2eExpectWarning(s.sorvel.pid, kWarnCannotCreate, s.dlg, kWarningWaitMs);
+  wchar_t text[300];
+  E2eExpectText("path field as typed", typed, E2eControlText(s.dlg, IDC_PATH, text, 300));
+  E2eExpectNoDrop();
+}
+
 void NoticeRepliesZero(int) {
   E2eSession s;
   if (!InsertOnce(&s, nullptr, L"--notify-reply 0", L"zero.mp3", 0, 0)) return;
@@ -423,11 +468,13 @@ int ChooseName(E2eSession *s, HWND chooser, const wchar_t *name, const wchar_t *
 struct BrowseRow {
   const char *name;
   int musicFolder;  // 1: the field is empty; 0: it holds the scratch folder and a backslash
+  int quoted;       // the folder path is in double quotes, as Explorer copies it
 };
 const BrowseRow kBrowseRows[] = {
-    // name                  field empty
-    {"browse_music_folder", 1},
-    {"browse_folder_path", 0},
+    // name                  field empty  quoted
+    {"browse_music_folder", 1, 0},
+    {"browse_folder_path", 0, 0},
+    {"browse_quoted_folder_path", 0, 1},
 };
 
 void BrowseChooses(const void *row) {
@@ -435,8 +482,8 @@ void BrowseChooses(const void *row) {
   E2eSession s;
   const wchar_t *folder = r->musicFolder ? g_musicDir : g_workDir;
   if (!E2eMakeSource(&g_src, folder, L"pick-e2e.mp3", 300, 8) || !E2eOpenDialog(&s, nullptr)) return;
-  wchar_t field[MAX_PATH] = L"";
-  if (!r->musicFolder) E2ePath(field, MAX_PATH, g_workDir, L"");
+  wchar_t work[MAX_PATH], field[MAX_PATH + 2] = L"";
+  if (!r->musicFolder) swprintf(field, MAX_PATH + 2, r->quoted ? L"\"%ls\"" : L"%ls", E2ePath(work, MAX_PATH, g_workDir, L""));
   HWND chooser = OpenChooser(&s, field);
   if (!chooser) return;
   ExpectProposedName(chooser, L"無題");
@@ -494,6 +541,7 @@ const E2eTable kSpineTables[] = {
     E2E_CASES(kInsertCases),
     E2E_ROWS(SourceWithAttributes, kSourceAttributesRows),
     E2E_ROWS(Options, kOptionsRows),
+    E2E_ROWS(Typed, kTypedRows),
     E2E_ROWS(CannotCreate, kCannotCreateRows),
     E2E_ROWS(RetryAfterFailure, kRetryRows),
     E2E_ROWS(Leave, kLeaveRows),

@@ -1,0 +1,38 @@
+#include "ui/typed_path.h"
+
+#include <gtest/gtest.h>
+
+#include <wchar.h>
+
+TEST(TypedPath, BlanksAndOneEnclosingPairOfQuotesGo) {
+  struct Row {
+    const char* name;
+    const wchar_t* typed;
+    const wchar_t* used;
+  };
+  const Row rows[] = {
+      // name                          typed                                  used
+      {"plain path", L"C:\\a\\song.mp3", L"C:\\a\\song.mp3"},
+      {"copied as path", L"\"C:\\a\\song.mp3\"", L"C:\\a\\song.mp3"},
+      {"blanks around", L"  C:\\a\\song.mp3\t\r\n", L"C:\\a\\song.mp3"},
+      {"quoted, blanks outside", L" \"C:\\a\\song.mp3\"  ", L"C:\\a\\song.mp3"},
+      {"ideographic spaces", L"\x3000\"C:\\曲\\歌.mp3\"\x3000", L"C:\\曲\\歌.mp3"},
+      {"blanks inside quotes kept", L"\" C:\\a\\song.mp3 \"", L" C:\\a\\song.mp3 "},
+      {"blanks inside the path kept", L"C:\\my music\\a b.mp3", L"C:\\my music\\a b.mp3"},
+      {"only one pair goes", L"\"\"C:\\a.mp3\"\"", L"\"C:\\a.mp3\""},
+      {"lone opening quote", L"\"C:\\a\\song.mp3", L"\"C:\\a\\song.mp3"},
+      {"lone closing quote", L"C:\\a\\song.mp3\"", L"C:\\a\\song.mp3\""},
+      {"quote inside the name", L"C:\\a\\so\"ng.mp3", L"C:\\a\\so\"ng.mp3"},
+      {"quotes around a part", L"\"C:\\a\"\\song.mp3", L"\"C:\\a\"\\song.mp3"},
+      {"one quote alone", L"\"", L"\""},
+      {"only quotes", L"\"\"", L""},
+      {"empty", L"", L""},
+      {"only blanks", L" \t \x3000 ", L""},
+  };
+  for (const Row& row : rows) {
+    wchar_t text[64];
+    wcscpy(text, row.typed);
+    TrimTypedPath(text);
+    EXPECT_STREQ(row.used, text) << row.name;
+  }
+}
