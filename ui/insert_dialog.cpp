@@ -11,6 +11,7 @@
 #include "ui/resource.h"
 #include "ui/typed_path.h"
 #include "ui/warning.h"
+#include "window/dpi.h"
 #include "window/drag_mover.h"
 #include "window/place_near_cursor.h"
 
@@ -25,19 +26,58 @@ enum { kDropBatch = 32 };
 // The item index that asks DragQueryFileW for the number of items.
 const UINT kDropCountIndex = 0xFFFFFFFF;
 
+// Names no caption shows: the taskbar button, Alt+Tab and screen readers
+// read them.
+const wchar_t kWindowTitle[] = L"Sorvel";
+const wchar_t kBrowseName[] = L"参照";
+
+// Posted to place the dialog on the cursor once the system has finished
+// resizing it for a new scale.
+const UINT kPlaceAgain = WM_APP + 1;
+
 // What start-up hands the one run of the dialog; the dialog procedure has no
 // other way to it, as the dialog's creation parameter stays unused.
 struct InsertDialog {
   HINSTANCE instance;
   int* flags;
+  HICON bigIcon;    // the window's icons, at the scale they were loaded for
+  HICON smallIcon;
 };
 
 InsertDialog g_dialog;
 
+HICON LoadIconSized(int id, int size) {
+  return static_cast<HICON>(LoadImageW(g_dialog.instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+void DestroyIconIfAny(HANDLE icon) {
+  if (icon) DestroyIcon(static_cast<HICON>(icon));
+}
+
+// Loads the browse button's icon and the window's icons at the sizes of the
+// dialog's scale, and lets go of those they replace.
+void LoadScaledIcons(HWND dialog) {
+  int smallSize = MetricForWindow(dialog, SM_CXSMICON);
+  HICON browse = LoadIconSized(IDI_BROWSE, smallSize);
+  DestroyIconIfAny(reinterpret_cast<HANDLE>(
+      SendDlgItemMessageW(dialog, IDC_BROWSE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(browse))));
+  HICON big = LoadIconSized(IDI_SORVEL, MetricForWindow(dialog, SM_CXICON));
+  HICON little = LoadIconSized(IDI_SORVEL, smallSize);
+  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+  DestroyIconIfAny(g_dialog.bigIcon);
+  DestroyIconIfAny(g_dialog.smallIcon);
+  g_dialog.bigIcon = big;
+  g_dialog.smallIcon = little;
+}
+
 void OnInitDialog(HWND dialog) {
   PlaceNearCursor(dialog);
-  HANDLE icon = LoadImageW(g_dialog.instance, MAKEINTRESOURCEW(IDI_BROWSE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR);
-  SendDlgItemMessageW(dialog, IDC_BROWSE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  // The dialog is an unowned window, so it has a taskbar button; the button
+  // keeps its template text "Button1" otherwise, and only shows its icon.
+  SetWindowTextW(dialog, kWindowTitle);
+  SetDlgItemTextW(dialog, IDC_BROWSE, kBrowseName);
+  LoadScaledIcons(dialog);
   SendDlgItemMessageW(dialog, IDC_PATH, EM_LIMITTEXT, kPathFieldCap - 1, 0);
   int flags = *g_dialog.flags;
   CheckDlgButton(dialog, IDC_AUTOPLAY, (flags & kFlagAutoplay) ? BST_CHECKED : BST_UNCHECKED);
@@ -129,13 +169,31 @@ void OnDropFiles(HWND dialog, HDROP drop) {
   DragFinish(drop);
 }
 
-void OnDestroy(HWND dialog) {
-  DragAcceptFiles(dialog, FALSE);
-  HANDLE icon = reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, IDC_BROWSE, BM_GETIMAGE, IMAGE_ICON, 0));
-  if (icon) DestroyIcon(static_cast<HICON>(icon));
+// Windows 8.1 and later send this when the dialog comes onto a monitor of
+// another scale, placed there before it is first shown or dragged there
+// later (Wine never sends it). The default handling that follows rescales
+// the controls and their font; the icons are reloaded here for the new size.
+void OnDpiChanged(HWND dialog, const RECT* suggested) {
+  SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LoadScaledIcons(dialog);
+  // Placed from WM_INITDIALOG onto another scale: centre it again at its new
+  // size, after the default handling has resized it.
+  if (!IsWindowVisible(dialog)) PostMessageW(dialog, kPlaceAgain, 0, 0);
 }
 
-INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+void OnDestroy(HWND dialog) {
+  DragAcceptFiles(dialog, FALSE);
+  DestroyIconIfAny(reinterpret_cast<HANDLE>(SendDlgItemMessageW(dialog, IDC_BROWSE, BM_GETIMAGE, IMAGE_ICON, 0)));
+  SendMessageW(dialog, WM_SETICON, ICON_BIG, 0);
+  SendMessageW(dialog, WM_SETICON, ICON_SMALL, 0);
+  DestroyIconIfAny(g_dialog.bigIcon);
+  DestroyIconIfAny(g_dialog.smallIcon);
+  g_dialog.bigIcon = nullptr;
+  g_dialog.smallIcon = nullptr;
+}
+
+INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   DragMover::HandleMessage(dialog, message, wParam);
   switch (message) {
     case WM_INITDIALOG:
@@ -152,6 +210,12 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_CONTEXTMENU:
       RunAboutBox(g_dialog.instance, dialog);
       return FALSE;
+    case WM_DPICHANGED:
+      OnDpiChanged(dialog, reinterpret_cast<const RECT*>(lParam));
+      return FALSE;
+    case kPlaceAgain:
+      PlaceNearCursor(dialog);
+      return TRUE;
     case WM_DESTROY:
       OnDestroy(dialog);
       return FALSE;

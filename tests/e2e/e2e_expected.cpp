@@ -11,6 +11,8 @@ const wchar_t kChooserTitle[] = L"Kobbleに挿入するMP3ファイルを選択�
 const wchar_t kAboutTitle[] = L"『Sorvel』について";
 const wchar_t kTitleLine[] = L"Sorvel (KobbleにMP3を挿入する)";
 const wchar_t kPathLabel[] = L"MP3ファイル";
+const wchar_t kDialogName[] = L"Sorvel";
+const wchar_t kBrowseName[] = L"参照";
 
 namespace {
 

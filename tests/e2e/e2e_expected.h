@@ -17,6 +17,8 @@ extern const wchar_t kChooserTitle[];        // the open-file dialog's title
 extern const wchar_t kAboutTitle[];          // 『Sorvel』について
 extern const wchar_t kTitleLine[];           // the insert dialog's title line
 extern const wchar_t kPathLabel[];           // the label of the path field
+extern const wchar_t kDialogName[];          // Sorvel: the insert dialog's window text
+extern const wchar_t kBrowseName[];          // 参照: the browse button's text and accessible name
 
 // ---- Time bounds, generous for a loaded machine; a correct program meets
 // them at once -----------------------------------------------------------------

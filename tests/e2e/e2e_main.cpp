@@ -41,6 +41,7 @@ void Widen(const char *text, wchar_t *out, int cap) {
 
 int main(int argc, char **argv) {
   if (argc >= 2 && !strcmp(argv[1], E2E_INPUT_PROBE_ARG)) return E2eInputProbeMain();
+  E2eBecomeDpiAware();
 
   wchar_t sorvel[MAX_PATH] = L"", standin[MAX_PATH] = L"";
   char *selectors[64];

@@ -66,3 +66,24 @@ int E2eRunUnix(const char *command, DWORD timeoutMs, int *status) {
   *status = atoi(text);
   return 1;
 }
+
+int E2eTaskbarIconSizes(HWND hwnd, int *widths, int cap) {
+  HANDLE xid = GetPropW(hwnd, L"__wine_x11_whole_window");
+  wchar_t out[MAX_PATH];
+  E2ePath(out, MAX_PATH, g_workDir, L"icons.txt");
+  DeleteFileW(out);
+  char name[1024], command[1200];
+  int status = -1;
+  if (!xid || !E2eUnixName(out, name, sizeof name)) return -1;
+  snprintf(command, sizeof command, "xprop -id %llu _NET_WM_ICON > '%s'", (unsigned long long)(ULONG_PTR)xid, name);
+  if (!E2eRunUnix(command, 10000, &status) || status != 0) return -1;
+  static char text[1 << 20];
+  size_t len = 0;
+  if (!E2eReadFile(out, text, sizeof text - 1, &len) || len >= sizeof text) return -1;
+  text[len] = '\0';
+  int count = 0, w = 0, h = 0;
+  for (const char *p = strstr(text, "Icon ("); p && count < cap; p = strstr(p + 1, "Icon (")) {
+    if (sscanf(p, "Icon (%d x %d)", &w, &h) == 2) widths[count++] = w;
+  }
+  return count;
+}

@@ -14,3 +14,9 @@ int E2eUnixName(const wchar_t *path, char *out, size_t cap);
 // waits up to timeoutMs for it to end. 1 ended, its exit status in *status;
 // 0 when it could not be started or did not end in time.
 int E2eRunUnix(const char *command, DWORD timeoutMs, int *status);
+
+// The widths of the icons that a desktop's taskbar is given for the
+// top-level window hwnd: Wine hands the window's big and small icons to the
+// X server as its _NET_WM_ICON property, read here with xprop. Fills up to
+// cap widths in order; returns how many, or -1 when it could not be read.
+int E2eTaskbarIconSizes(HWND hwnd, int *widths, int cap);

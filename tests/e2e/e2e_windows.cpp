@@ -1,5 +1,7 @@
 #include "e2e_windows.h"
 
+#include <oleacc.h>
+
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
@@ -13,7 +15,7 @@ struct TopSpec {
   DWORD pid;
   const wchar_t *cls;
   const wchar_t *title;
-  int needPathField;
+  int pathField;  // 1 it must have the path field, -1 it must not, 0 either
   HWND found;
 };
 
@@ -29,7 +31,7 @@ BOOL CALLBACK FindTop(HWND hwnd, LPARAM lParam) {
     GetWindowTextW(hwnd, text, 256);
     if (wcscmp(text, spec->title)) return TRUE;
   }
-  if (spec->needPathField && !GetDlgItem(hwnd, IDC_PATH)) return TRUE;
+  if (spec->pathField && (GetDlgItem(hwnd, IDC_PATH) != nullptr) != (spec->pathField > 0)) return TRUE;
   spec->found = hwnd;
   return FALSE;
 }
@@ -102,13 +104,15 @@ HWND E2eFindWindow(DWORD pid, const wchar_t *cls, const wchar_t *title, DWORD ti
   return PollTop(&spec, timeoutMs);
 }
 
+// Any title: the dialog has no caption to show one, and its window text
+// (read by the taskbar) is the program's name.
 HWND E2eFindInsertDialog(DWORD pid, DWORD timeoutMs) {
-  TopSpec spec = {pid, L"#32770", L"", 1, nullptr};
+  TopSpec spec = {pid, L"#32770", nullptr, 1, nullptr};
   return PollTop(&spec, timeoutMs);
 }
 
 HWND E2eFindMessageBox(DWORD pid, DWORD timeoutMs) {
-  TopSpec spec = {pid, L"#32770", L"Sorvel", 0, nullptr};
+  TopSpec spec = {pid, L"#32770", L"Sorvel", -1, nullptr};
   return PollTop(&spec, timeoutMs);
 }
 
@@ -252,6 +256,69 @@ int E2eExpectPlacedAt_(E2E_LOC, const char *what, HWND hwnd, int cx, int cy) {
   snprintf(a, sizeof a, "(%ld, %ld) for size %ld x %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
   snprintf(w, sizeof w, "%s, cursor (%d, %d)", what, cx, cy);
   return E2eFail_(E2E_THERE, w, e, a);
+}
+
+void E2eBecomeDpiAware() {
+  typedef BOOL(WINAPI * SetContextProc)(DPI_AWARENESS_CONTEXT);
+  FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext");
+  if (found) reinterpret_cast<SetContextProc>(reinterpret_cast<void *>(found))(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
+int E2eGrabScreen(const RECT *r, DWORD *pixels, size_t cap) {
+  int w = r->right - r->left, h = r->bottom - r->top;
+  if (w <= 0 || h <= 0 || (size_t)w * (size_t)h > cap) return 0;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info;
+  memset(&info, 0, sizeof info);
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;  // top-down, so rows come in screen order
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void *bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  int ok = 0;
+  if (bitmap) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    ok = BitBlt(memory, 0, 0, w, h, screen, r->left, r->top, SRCCOPY) != 0;
+    GdiFlush();
+    if (ok) {
+      const DWORD *row = static_cast<const DWORD *>(bits);
+      for (size_t i = 0; i < (size_t)w * (size_t)h; ++i) pixels[i] = row[i] & 0xFFFFFF;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+int E2eAccessibleName(HWND hwnd, wchar_t *out, size_t cap) {
+  // IID_IAccessible, spelt out: MinGW's import library carries a wrong value.
+  static const GUID kIidAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+  out[0] = 0;
+  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible *acc = nullptr;
+  int ok = 0;
+  if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, (DWORD)OBJID_CLIENT, kIidAccessible, reinterpret_cast<void **>(&acc))) &&
+      acc) {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    if (acc->get_accName(self, &name) == S_OK && name) {
+      wcsncpy(out, name, cap - 1);
+      out[cap - 1] = 0;
+      ok = 1;
+    }
+    SysFreeString(name);
+    acc->Release();
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return ok;
 }
 
 int E2eVersionString(const wchar_t *exe, const wchar_t *langCp, const wchar_t *key, wchar_t *out, size_t cap) {

@@ -17,7 +17,7 @@ LRESULT E2eSendBounded(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 HWND E2eFindWindow(DWORD pid, const wchar_t *cls, const wchar_t *title, DWORD timeoutMs);
 // The insert dialog of pid (a captionless #32770 with the path field).
 HWND E2eFindInsertDialog(DWORD pid, DWORD timeoutMs);
-// A message box of pid (a #32770 titled "Sorvel").
+// A message box of pid (a #32770 titled "Sorvel" without the path field).
 HWND E2eFindMessageBox(DWORD pid, DWORD timeoutMs);
 // Text of the box's message (static 0xFFFF) into out; returns out ("" if none).
 wchar_t *E2eMessageBoxText(HWND box, wchar_t *out, size_t cap);
@@ -64,6 +64,17 @@ POINT E2ePlacedOrigin(int w, int h, int cx, int cy);
 // (cx, cy). 1 when it is there.
 int E2eExpectPlacedAt_(E2E_LOC, const char *what, HWND hwnd, int cx, int cy);
 #define E2eExpectPlacedAt(what, hwnd, cx, cy) E2eExpectPlacedAt_(E2E_HERE, what, hwnd, cx, cy)
+
+// Makes the driver per-monitor DPI aware, so that every rectangle, point and
+// pixel it reads is in physical pixels whatever the scale sorvel runs at.
+// Called once, before the driver has any window.
+void E2eBecomeDpiAware();
+// Reads the screen's pixels inside r (screen coordinates) row by row into
+// pixels, as 0x00RRGGBB; 1 done, 0 when r does not fit in cap or the read failed.
+int E2eGrabScreen(const RECT *r, DWORD *pixels, size_t cap);
+// The name a screen reader announces for hwnd (its accessible object's
+// name, through AccessibleObjectFromWindow) into out; 1 when it has one.
+int E2eAccessibleName(HWND hwnd, wchar_t *out, size_t cap);
 
 // A StringFileInfo value of exe under \StringFileInfo\<lang-cp>\<key>; 1 found.
 int E2eVersionString(const wchar_t *exe, const wchar_t *langCp, const wchar_t *key, wchar_t *out, size_t cap);
