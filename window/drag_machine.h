@@ -31,7 +31,7 @@ struct Platform {
   ScreenPoint (*cursorPos)(void* window);  // screen coordinates, read now
   ScreenRect (*windowRect)(void* window);  // screen coordinates, read now
   int (*cursorInWindow)(void* window);     // 1 when the cursor lies in the window, bounds included; read now
-  int (*leftButtonHeld)(void* window);     // physical left button, read now
+  int (*leftButtonHeld)(void* window);     // the logical left button, read now
   uint32_t (*setTimer)(void* window, uint32_t id, uint32_t milliseconds);  // 0 on failure
   void (*killTimer)(void* window, uint32_t id);
   void (*showDragCursor)(void* window);

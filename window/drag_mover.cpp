@@ -34,8 +34,12 @@ ScreenRect WindowRect(void* window) {
 
 int InWindow(void* window) { return DragMover::CursorInWindow(Window(window)); }
 
-// The physical left button, whatever the swap setting, at this moment.
-int LeftButtonHeld(void*) { return GetAsyncKeyState(VK_LBUTTON) < 0; }
+// The button the press came from, held at this moment. The key state is that
+// of the physical buttons, while the press arrives as the logical left one:
+// with the buttons swapped for the left hand, that is the physical right.
+int LeftButtonHeld(void*) {
+  return GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) < 0;
+}
 
 uint32_t StartTimer(void* window, uint32_t id, uint32_t milliseconds) {
   return static_cast<uint32_t>(SetTimer(Window(window), id, milliseconds, NULL));

@@ -21,97 +21,6 @@ const int kApart = 6;
 int Open_(E2E_LOC, E2eSession *s) { return E2eOpenDialogAt_(E2E_THERE, s, nullptr, 640, 512); }
 #define Open(s) Open_(E2E_HERE, s)
 
-// Real motion from the current position by (dx, dy) in steps of a few pixels,
-// as a hand would make it.
-int MoveBy_(E2E_LOC, int dx, int dy) {
-  POINT from;
-  GetCursorPos(&from);
-  int steps = (abs(dx) > abs(dy) ? abs(dx) : abs(dy)) / 10 + 1;
-  for (int i = 1; i <= steps; ++i) {
-    if (!E2eExpectPointerMovedTo_(E2E_THERE, from.x + dx * i / steps, from.y + dy * i / steps)) return 0;
-    Sleep(10);
-  }
-  return 1;
-}
-#define MoveBy(dx, dy) MoveBy_(E2E_HERE, dx, dy)
-
-// Waits until the dialog holds the capture (want 1) or does not (want 0).
-// Milliseconds waited, or -1 on timeout.
-long long WaitCapture(const E2eSession *s, int want, DWORD timeoutMs) {
-  unsigned long long start = E2eNowMs();
-  for (;;) {
-    int has = E2eCaptureOf(s->dlg) == s->dlg;
-    unsigned long long now = E2eNowMs();
-    if (has == want) return (long long)(now - start);
-    if (now - start >= timeoutMs) return -1;
-    Sleep(5);
-  }
-}
-
-int ExpectDragStarts_(E2E_LOC, const E2eSession *s, const char *what) {
-  return E2eExpectTrue_(E2E_THERE, what, WaitCapture(s, 1, kCaptureWaitMs) >= 0, "no capture within 5 s");
-}
-
-int ExpectDragEnds_(E2E_LOC, const E2eSession *s, const char *what) {
-  return E2eExpectTrue_(E2E_THERE, what, WaitCapture(s, 0, kCaptureWaitMs) >= 0, "the dialog keeps the capture");
-}
-
-int ExpectNoDrag_(E2E_LOC, const E2eSession *s, const char *what) {
-  return E2eExpectTrue_(E2E_THERE, what, WaitCapture(s, 1, kQuietMs) < 0, "the dialog took the capture");
-}
-#define ExpectDragStarts(s, what) ExpectDragStarts_(E2E_HERE, s, what)
-#define ExpectDragEnds(s, what) ExpectDragEnds_(E2E_HERE, s, what)
-#define ExpectNoDrag(s, what) ExpectNoDrag_(E2E_HERE, s, what)
-
-void DescribeRect(const RECT *r, wchar_t *out, size_t cap) {
-  swprintf(out, cap, L"(%ld, %ld) size %ld x %ld", r->left, r->top, r->right - r->left, r->bottom - r->top);
-}
-
-int ExpectRect_(E2E_LOC, const char *what, const char *how, int dx, int dy, const RECT *want, const RECT *now) {
-  wchar_t e[96], a[96];
-  DescribeRect(want, e, 96);
-  DescribeRect(now, a, 96);
-  char w[200];
-  snprintf(w, sizeof w, "%s: dialog %s start %+d, %+d", what, how, dx, dy);
-  return E2eExpectText_(E2E_THERE, w, e, a);
-}
-
-// Expects the dialog to reach start + (dx, dy), unresized, within the bound.
-int ExpectAt_(E2E_LOC, const E2eSession *s, const char *what, int dx, int dy) {
-  RECT want = s->start, now;
-  OffsetRect(&want, dx, dy);
-  unsigned long long end = E2eNowMs() + kMoveWaitMs;
-  for (;;) {
-    E2eWindowRect(s->dlg, &now);
-    if (EqualRect(&now, &want)) return 1;
-    if (E2eNowMs() >= end) break;
-    Sleep(10);
-  }
-  return ExpectRect_(E2E_THERE, what, "at", dx, dy, &want, &now);
-}
-
-// Expects the dialog to stay at start + (dx, dy) for a while.
-int ExpectStaysAt_(E2E_LOC, const E2eSession *s, const char *what, int dx, int dy) {
-  if (!ExpectAt_(E2E_THERE, s, what, dx, dy)) return 0;
-  RECT want = s->start, now;
-  OffsetRect(&want, dx, dy);
-  unsigned long long end = E2eNowMs() + kQuietMs;
-  while (E2eNowMs() < end) {
-    E2eWindowRect(s->dlg, &now);
-    if (!EqualRect(&now, &want)) return ExpectRect_(E2E_THERE, what, "stays at", dx, dy, &want, &now);
-    Sleep(10);
-  }
-  return 1;
-}
-#define ExpectAt(s, what, dx, dy) ExpectAt_(E2E_HERE, s, what, dx, dy)
-#define ExpectStaysAt(s, what, dx, dy) ExpectStaysAt_(E2E_HERE, s, what, dx, dy)
-
-// A point on the dialog's own surface, clear of every control.
-POINT BareSpot(const E2eSession *s) {
-  POINT p = {s->start.left + 40, s->start.bottom - 20};
-  return p;
-}
-
 // Goes to p and presses there; the time of the press.
 unsigned long long PressAt_(E2E_LOC, const E2eSession *s, POINT p) {
   E2eExpectPointerMovedTo_(E2E_THERE, p.x, p.y);
@@ -142,7 +51,7 @@ const HoldRow kHoldRows[] = {
 // Press point of a row: the bare surface or the centre of a static control.
 int PressSpot(const E2eSession *s, Spot spot, POINT *p) {
   if (spot == kBareSurface) {
-    *p = BareSpot(s);
+    *p = E2eBareSpot(s);
     return E2eExpectTrue("press spot on the bare surface", E2eChildAt(s->dlg, *p) == s->dlg, "a control is there");
   }
   HWND c = spot == kIcon ? E2eFindChild(s->dlg, L"Static", nullptr, SS_TYPEMASK, SS_ICON)
@@ -161,18 +70,18 @@ void HoldThenMove(const void *row) {
   POINT p;
   if (!PressSpot(&s, r->spot, &p)) return;
   unsigned long long pressed = PressAt(&s, p);
-  long long waited = WaitCapture(&s, 1, kCaptureWaitMs);
+  long long waited = E2eWaitCapture(&s, 1, kCaptureWaitMs);
   unsigned long long seen = E2eNowMs();
   if (!E2eExpectTrue("drag started by holding", waited >= 0, "no capture within 5 s")) return;
   E2eExpectTrue("drag not before the hold time", seen - pressed >= kHoldFloorMs, "sooner than 400 ms");
-  ExpectAt(&s, "drag start moves nothing", 0, 0);
-  if (!MoveBy(100, 50)) return;
-  ExpectStaysAt(&s, "dialog follows the travel", 100, 50);
+  E2eExpectDialogAt(&s, "drag start moves nothing", 0, 0);
+  if (!E2eMoveBy(100, 50)) return;
+  E2eExpectDialogStaysAt(&s, "dialog follows the travel", 100, 50);
   E2eMouseLeft(0);
-  ExpectDragEnds(&s, "release ends the drag");
-  if (!MoveBy(60, -15)) return;
+  E2eExpectDragEnds(&s, "release ends the drag");
+  if (!E2eMoveBy(60, -15)) return;
   E2eSettle(&s);
-  ExpectStaysAt(&s, "moves after the release", 100, 50);
+  E2eExpectDialogStaysAt(&s, "moves after the release", 100, 50);
 }
 
 // A move of three pixels from the press point within the hold time starts the
@@ -199,7 +108,7 @@ void QuickMove(const void *row) {
   const QuickRow *r = static_cast<const QuickRow *>(row);
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   unsigned long long took[kQuickTries];
   int tries = 0;
   for (; tries < kQuickTries; ++tries) {
@@ -211,12 +120,12 @@ void QuickMove(const void *row) {
     unsigned long long pressed = PressAt(&s, p);
     Sleep(40);
     E2eExpectPointerMovedTo(p.x + r->dx, p.y + r->dy);
-    if (!E2eExpectTrue("drag started by the move", WaitCapture(&s, 1, kCaptureWaitMs) >= 0, "no capture within 5 s"))
+    if (!E2eExpectTrue("drag started by the move", E2eWaitCapture(&s, 1, kCaptureWaitMs) >= 0, "no capture within 5 s"))
       return;
     took[tries] = E2eNowMs() - pressed;
     if (took[tries] < kHoldFloorMs) break;
     E2eMouseLeft(0);
-    if (!ExpectDragEnds(&s, "release ends the drag")) return;
+    if (!E2eExpectDragEnds(&s, "release ends the drag")) return;
   }
   if (tries == kQuickTries) {
     char found[96];
@@ -226,11 +135,11 @@ void QuickMove(const void *row) {
   }
   if (tries) E2eNote("the move started the drag on try %d", tries + 1);
   // Neither the failed tries nor the start of this drag moved the dialog.
-  ExpectAt(&s, "drag start moves nothing", 0, 0);
-  if (!MoveBy(10, 8)) return;
-  ExpectStaysAt(&s, "only the travel after the start", 10, 8);
+  E2eExpectDialogAt(&s, "drag start moves nothing", 0, 0);
+  if (!E2eMoveBy(10, 8)) return;
+  E2eExpectDialogStaysAt(&s, "only the travel after the start", 10, 8);
   E2eMouseLeft(0);
-  ExpectDragEnds(&s, "release ends the drag");
+  E2eExpectDragEnds(&s, "release ends the drag");
 }
 
 // Moves within two pixels of the press keep the hold pending; at the hold
@@ -250,7 +159,7 @@ void SlopThenHold(const void *row) {
   const SlopRow *r = static_cast<const SlopRow *>(row);
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   unsigned long long pressed = PressAt(&s, p);
   // The program reads the press point when it handles the press: the move
   // comes after that, or it would be the press point itself.
@@ -265,13 +174,13 @@ void SlopThenHold(const void *row) {
     }
     Sleep(5);
   }
-  if (!ExpectDragStarts(&s, "drag started at the hold time")) return;
+  if (!E2eExpectDragStarts(&s, "drag started at the hold time")) return;
   E2eExpectTrue("drag not before the hold time", E2eNowMs() - pressed >= kHoldFloorMs, "sooner than 400 ms");
-  ExpectAt(&s, "drag start moves nothing", 0, 0);
-  if (!MoveBy(10, 0)) return;
-  ExpectStaysAt(&s, "only the travel after the start", 10, 0);
+  E2eExpectDialogAt(&s, "drag start moves nothing", 0, 0);
+  if (!E2eMoveBy(10, 0)) return;
+  E2eExpectDialogStaysAt(&s, "only the travel after the start", 10, 0);
   E2eMouseLeft(0);
-  ExpectDragEnds(&s, "release ends the drag");
+  E2eExpectDragEnds(&s, "release ends the drag");
 }
 
 // Press and release without moving: the hold runs out with the button up and
@@ -279,16 +188,16 @@ void SlopThenHold(const void *row) {
 void PressRelease(int) {
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   PressAt(&s, p);
   Sleep(30);
   E2eMouseLeft(0);
   Sleep(700);
-  ExpectNoDrag(&s, "no drag after press and release");
-  if (!MoveBy(30, -15)) return;
+  E2eExpectNoDrag(&s, "no drag after press and release");
+  if (!E2eMoveBy(30, -15)) return;
   E2eSettle(&s);
-  ExpectNoDrag(&s, "no drag on the move");
-  ExpectStaysAt(&s, "dialog after the move", 0, 0);
+  E2eExpectNoDrag(&s, "no drag on the move");
+  E2eExpectDialogStaysAt(&s, "dialog after the move", 0, 0);
 }
 
 // A second press while the first press's hold is pending cancels it: holding
@@ -296,7 +205,7 @@ void PressRelease(int) {
 void SecondPressCancels(int) {
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   PressAt(&s, p);
   Sleep(30);
   E2eMouseLeft(0);
@@ -304,19 +213,19 @@ void SecondPressCancels(int) {
   Sleep(30);
   E2eMouseLeft(1);
   Sleep(700);
-  ExpectNoDrag(&s, "no drag after the second press");
-  if (!MoveBy(20, 10)) return;
+  E2eExpectNoDrag(&s, "no drag after the second press");
+  if (!E2eMoveBy(20, 10)) return;
   E2eSettle(&s);
-  ExpectNoDrag(&s, "no drag on moving");
-  ExpectStaysAt(&s, "dialog after moving", 0, 0);
+  E2eExpectNoDrag(&s, "no drag on moving");
+  E2eExpectDialogStaysAt(&s, "dialog after moving", 0, 0);
   E2eMouseLeft(0);
   Sleep(100);
   // The next press starts a hold again.
   POINT q = {p.x + 3 * kApart, p.y - kApart};
   PressAt(&s, q);
-  if (!ExpectDragStarts(&s, "a later press drags")) return;
-  MoveBy(5, 5);
-  ExpectAt(&s, "dialog follows after the later press", 5, 5);
+  if (!E2eExpectDragStarts(&s, "a later press drags")) return;
+  E2eMoveBy(5, 5);
+  E2eExpectDialogAt(&s, "dialog follows after the later press", 5, 5);
   E2eMouseLeft(0);
 }
 
@@ -345,11 +254,11 @@ void ControlPress(const void *row) {
   if (!E2eExpectTrue("press spot on the control", E2eChildAt(s.dlg, p) == c, "another window is there")) return;
   PressAt(&s, p);
   Sleep(700);
-  ExpectNoDrag(&s, "no drag after holding");
+  E2eExpectNoDrag(&s, "no drag after holding");
   // Away from the control, so that the release works nothing.
-  if (!MoveBy(40, 60)) return;
+  if (!E2eMoveBy(40, 60)) return;
   E2eSettle(&s);
-  ExpectStaysAt(&s, "dialog after moving", 0, 0);
+  E2eExpectDialogStaysAt(&s, "dialog after moving", 0, 0);
   E2eMouseLeft(0);
   E2eSettle(&s);
   E2eExpectTrue("sorvel still running", E2eRunning(&s.sorvel), "it ended");
@@ -373,16 +282,16 @@ void OffScreen(const void *row) {
   const OffRow *r = static_cast<const OffRow *>(row);
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   PressAt(&s, p);
-  if (!ExpectDragStarts(&s, "drag started by holding")) return;
+  if (!E2eExpectDragStarts(&s, "drag started by holding")) return;
   int dx = r->toX - p.x, dy = r->toY - p.y;
-  if (!MoveBy(dx, dy)) return;
-  ExpectAt(&s, "dialog follows off the screen", dx, dy);
+  if (!E2eMoveBy(dx, dy)) return;
+  E2eExpectDialogAt(&s, "dialog follows off the screen", dx, dy);
   E2eMouseLeft(0);
-  ExpectDragEnds(&s, "release ends the drag");
+  E2eExpectDragEnds(&s, "release ends the drag");
   Sleep(700);
-  ExpectStaysAt(&s, "dialog left where it was dropped", dx, dy);
+  E2eExpectDialogStaysAt(&s, "dialog left where it was dropped", dx, dy);
   RECT now;
   E2eWindowRect(s.dlg, &now);
   E2eExpectTrue("dialog partly off the screen",
@@ -397,26 +306,26 @@ void OffScreen(const void *row) {
 void ReleaseOutside(int) {
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   PressAt(&s, p);
-  if (!ExpectDragStarts(&s, "drag started by holding")) return;
-  if (!MoveBy(20, 10)) return;
-  if (!ExpectAt(&s, "dialog follows", 20, 10)) return;
+  if (!E2eExpectDragStarts(&s, "drag started by holding")) return;
+  if (!E2eMoveBy(20, 10)) return;
+  if (!E2eExpectDialogAt(&s, "dialog follows", 20, 10)) return;
   const int away = (int)(s.start.bottom - s.start.top) + 50;
   SetWindowPos(s.dlg, nullptr, s.start.left + 20, s.start.top + 10 + away, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (!ExpectAt(&s, "dialog moved away", 20, 10 + away)) return;
+  if (!E2eExpectDialogAt(&s, "dialog moved away", 20, 10 + away)) return;
   RECT r;
   E2eWindowRect(s.dlg, &r);
   POINT now;
   GetCursorPos(&now);
   if (!E2eExpectTrue("pointer outside the dialog", !PtInRect(&r, now), "inside")) return;
   E2eMouseLeft(0);
-  ExpectDragEnds(&s, "release outside ends the drag");
+  E2eExpectDragEnds(&s, "release outside ends the drag");
   // Back over the dialog, which must now let the pointer go.
-  if (!MoveBy(-30, away)) return;
+  if (!E2eMoveBy(-30, away)) return;
   E2eSettle(&s);
-  ExpectStaysAt(&s, "moves after the release", 20, 10 + away);
+  E2eExpectDialogStaysAt(&s, "moves after the release", 20, 10 + away);
 }
 
 // The right button drags nothing; its own handling (the about box on
@@ -424,15 +333,15 @@ void ReleaseOutside(int) {
 void RightButton(int) {
   E2eSession s;
   if (!Open(&s)) return;
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   E2eExpectPointerMovedTo(p.x, p.y);
   E2eSettle(&s);
   E2eMouseRight(1);
   Sleep(700);
-  ExpectNoDrag(&s, "no drag on holding the right button");
-  if (!MoveBy(30, -15)) return;
+  E2eExpectNoDrag(&s, "no drag on holding the right button");
+  if (!E2eMoveBy(30, -15)) return;
   E2eSettle(&s);
-  ExpectStaysAt(&s, "dialog after moving", 0, 0);
+  E2eExpectDialogStaysAt(&s, "dialog after moving", 0, 0);
   E2eMouseRight(0);
   HWND about = E2eFindWindow(s.sorvel.pid, L"#32770", kAboutTitle, kDialogWaitMs);
   E2eExpectTrue("about box opened on release", about != nullptr, "none within 10 s");
@@ -468,23 +377,52 @@ void CursorShapes(int) {
   if (!E2eExpectPointerMovedTo(ok.x, ok.y) || !E2eExpectPointerMovedTo(ok.x + 1, ok.y)) return;
   E2eSettle(&s);
   HCURSOR arrow = ShownCursor();
-  POINT p = BareSpot(&s);
+  POINT p = E2eBareSpot(&s);
   if (!E2eExpectPointerMovedTo(p.x + 2, p.y) || !E2eExpectPointerMovedTo(p.x, p.y)) return;
   HCURSOR hover = WaitCursor(arrow, 0);
   if (!E2eExpectTrue("hover cursor over the surface", hover != arrow && hover, "the button's cursor")) return;
   E2eSettle(&s);
   E2eMouseLeft(1);
-  if (!ExpectDragStarts(&s, "drag started by holding")) return;
+  if (!E2eExpectDragStarts(&s, "drag started by holding")) return;
   HCURSOR drag = WaitCursor(hover, 0);
   E2eExpectTrue("drag cursor when the drag starts", drag != hover && drag != arrow && drag,
                 drag == hover ? "the hover cursor" : "the button's cursor");
-  if (!MoveBy(10, 10)) return;
+  if (!E2eMoveBy(10, 10)) return;
   E2eSettle(&s);
   E2eExpectTrue("drag cursor while moving", ShownCursor() == drag, "another cursor");
   E2eMouseLeft(0);
-  if (!ExpectDragEnds(&s, "release ends the drag")) return;
-  if (!MoveBy(3, 3)) return;
+  if (!E2eExpectDragEnds(&s, "release ends the drag")) return;
+  if (!E2eMoveBy(3, 3)) return;
   E2eExpectTrue("hover cursor after the drag", WaitCursor(hover, 1) == hover, "another cursor");
+}
+
+// With the buttons swapped for the left hand, Windows gives the dialog the
+// physical right button's press as WM_LBUTTONDOWN, and the key state the hold
+// reads is that of the physical buttons, so the drag must follow the right
+// one. Wine swaps no button messages, so the right button is really held and
+// the press the dialog gets from Windows is posted alongside, as is the
+// release; the button is let go away from the dialog, where Wine's own
+// WM_RBUTTONUP opens nothing.
+void SwappedButtons(int) {
+  SwapMouseButton(TRUE);
+  E2eSession s;
+  if (E2eExpectTrue("buttons swapped (premise)", GetSystemMetrics(SM_SWAPBUTTON), "not swapped") && Open(&s)) {
+    POINT p = E2eBareSpot(&s), client = p;
+    ScreenToClient(s.dlg, &client);
+    LPARAM at = MAKELPARAM(client.x, client.y);
+    E2eExpectPointerMovedTo(p.x, p.y);
+    E2eSettle(&s);
+    E2eMouseRight(1);
+    PostMessageW(s.dlg, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    if (E2eExpectDragStarts(&s, "drag started by holding the swapped button") && E2eMoveBy(100, 50)) {
+      E2eExpectDialogStaysAt(&s, "dialog follows the travel", 100, 50);
+      PostMessageW(s.dlg, WM_LBUTTONUP, 0, at);
+      E2eExpectDragEnds(&s, "release ends the drag");
+    }
+    E2eExpectPointerMovedTo(5, 5);
+    E2eMouseRight(0);
+  }
+  SwapMouseButton(FALSE);
 }
 
 const E2eCase kPressCases[] = {
@@ -498,6 +436,7 @@ const E2eCase kMoreCases[] = {
     {"release_outside", ReleaseOutside, 0},
     {"right_button", RightButton, 0},
     {"cursor_shapes", CursorShapes, 0},
+    {"swapped_buttons", SwappedButtons, 0},
 };
 
 const E2eTable kDragTables[] = {

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -126,6 +127,92 @@ HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text) {
   E2eExpectText_(E2E_THERE, "warning text", text, E2eMessageBoxText(box, shown, 256));
   return box;
 }
+
+// ---- Moving the dialog ---------------------------------------------------------
+
+POINT E2eBareSpot(const E2eSession *s) {
+  POINT p = {s->start.left + 40, s->start.bottom - 20};
+  return p;
+}
+
+int E2eMoveBy_(E2E_LOC, int dx, int dy) {
+  POINT from;
+  GetCursorPos(&from);
+  int steps = (abs(dx) > abs(dy) ? abs(dx) : abs(dy)) / 10 + 1;
+  for (int i = 1; i <= steps; ++i) {
+    if (!E2eExpectPointerMovedTo_(E2E_THERE, from.x + dx * i / steps, from.y + dy * i / steps)) return 0;
+    Sleep(10);
+  }
+  return 1;
+}
+
+long long E2eWaitCapture(const E2eSession *s, int want, DWORD timeoutMs) {
+  unsigned long long start = E2eNowMs();
+  for (;;) {
+    int has = E2eCaptureOf(s->dlg) == s->dlg;
+    unsigned long long now = E2eNowMs();
+    if (has == want) return (long long)(now - start);
+    if (now - start >= timeoutMs) return -1;
+    Sleep(5);
+  }
+}
+
+int E2eExpectDragStarts_(E2E_LOC, const E2eSession *s, const char *what) {
+  return E2eExpectTrue_(E2E_THERE, what, E2eWaitCapture(s, 1, kCaptureWaitMs) >= 0, "no capture within 5 s");
+}
+
+int E2eExpectDragEnds_(E2E_LOC, const E2eSession *s, const char *what) {
+  return E2eExpectTrue_(E2E_THERE, what, E2eWaitCapture(s, 0, kCaptureWaitMs) >= 0, "the dialog keeps the capture");
+}
+
+int E2eExpectNoDrag_(E2E_LOC, const E2eSession *s, const char *what) {
+  return E2eExpectTrue_(E2E_THERE, what, E2eWaitCapture(s, 1, kQuietMs) < 0, "the dialog took the capture");
+}
+
+namespace {
+
+void DescribeRect(const RECT *r, wchar_t *out, size_t cap) {
+  swprintf(out, cap, L"(%ld, %ld) size %ld x %ld", r->left, r->top, r->right - r->left, r->bottom - r->top);
+}
+
+int ExpectRect_(E2E_LOC, const char *what, const char *how, int dx, int dy, const RECT *want, const RECT *now) {
+  wchar_t e[96], a[96];
+  DescribeRect(want, e, 96);
+  DescribeRect(now, a, 96);
+  char w[200];
+  snprintf(w, sizeof w, "%s: dialog %s start %+d, %+d", what, how, dx, dy);
+  return E2eExpectText_(E2E_THERE, w, e, a);
+}
+
+}  // namespace
+
+int E2eExpectDialogAt_(E2E_LOC, const E2eSession *s, const char *what, int dx, int dy) {
+  RECT want = s->start, now;
+  OffsetRect(&want, dx, dy);
+  unsigned long long end = E2eNowMs() + kMoveWaitMs;
+  for (;;) {
+    E2eWindowRect(s->dlg, &now);
+    if (EqualRect(&now, &want)) return 1;
+    if (E2eNowMs() >= end) break;
+    Sleep(10);
+  }
+  return ExpectRect_(E2E_THERE, what, "at", dx, dy, &want, &now);
+}
+
+int E2eExpectDialogStaysAt_(E2E_LOC, const E2eSession *s, const char *what, int dx, int dy) {
+  if (!E2eExpectDialogAt_(E2E_THERE, s, what, dx, dy)) return 0;
+  RECT want = s->start, now;
+  OffsetRect(&want, dx, dy);
+  unsigned long long end = E2eNowMs() + kQuietMs;
+  while (E2eNowMs() < end) {
+    E2eWindowRect(s->dlg, &now);
+    if (!EqualRect(&now, &want)) return ExpectRect_(E2E_THERE, what, "stays at", dx, dy, &want, &now);
+    Sleep(10);
+  }
+  return 1;
+}
+
+// ---- The file handed over ------------------------------------------------------
 
 int E2eMakeSource_(E2E_LOC, E2eSource *src, const wchar_t *dir, const wchar_t *name, size_t len, unsigned seed) {
   E2ePath(src->path, MAX_PATH, dir, name);

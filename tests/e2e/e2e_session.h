@@ -62,6 +62,33 @@ HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text);
 #define E2eExpectDialogStays(s) E2eExpectDialogStays_(E2E_HERE, s)
 #define E2eExpectHungHostWarning(pid, text) E2eExpectHungHostWarning_(E2E_HERE, pid, text)
 
+// ---- Moving the dialog ---------------------------------------------------------
+// Whether a drag is under way is read from outside as the mouse capture of
+// sorvel's thread, which the dialog holds exactly while dragging.
+
+// A point on the dialog's own surface, clear of every control, at any scale.
+POINT E2eBareSpot(const E2eSession *s);
+// Real motion from the current position by (dx, dy) in steps of a few pixels,
+// as a hand would make it. 1 when the pointer landed at every step.
+int E2eMoveBy_(E2E_LOC, int dx, int dy);
+// Waits until the dialog holds the capture (want 1) or does not (want 0).
+// Milliseconds waited, or -1 on timeout.
+long long E2eWaitCapture(const E2eSession *s, int want, DWORD timeoutMs);
+// A drag starts or ends within kCaptureWaitMs; none starts within kQuietMs.
+int E2eExpectDragStarts_(E2E_LOC, const E2eSession *s, const char *what);
+int E2eExpectDragEnds_(E2E_LOC, const E2eSession *s, const char *what);
+int E2eExpectNoDrag_(E2E_LOC, const E2eSession *s, const char *what);
+// The dialog reaches start + (dx, dy), unresized, within kMoveWaitMs; and
+// then stays there for kQuietMs.
+int E2eExpectDialogAt_(E2E_LOC, const E2eSession *s, const char *what, int dx, int dy);
+int E2eExpectDialogStaysAt_(E2E_LOC, const E2eSession *s, const char *what, int dx, int dy);
+#define E2eMoveBy(dx, dy) E2eMoveBy_(E2E_HERE, dx, dy)
+#define E2eExpectDragStarts(s, what) E2eExpectDragStarts_(E2E_HERE, s, what)
+#define E2eExpectDragEnds(s, what) E2eExpectDragEnds_(E2E_HERE, s, what)
+#define E2eExpectNoDrag(s, what) E2eExpectNoDrag_(E2E_HERE, s, what)
+#define E2eExpectDialogAt(s, what, dx, dy) E2eExpectDialogAt_(E2E_HERE, s, what, dx, dy)
+#define E2eExpectDialogStaysAt(s, what, dx, dy) E2eExpectDialogStaysAt_(E2E_HERE, s, what, dx, dy)
+
 // ---- The file handed over ------------------------------------------------------
 
 enum { kE2eSourceCap = 1 << 16 };
