@@ -8,7 +8,8 @@ carry to run on a bare 32-bit Windows and to look right there: i386 GUI image,
 a small size, imports only from system DLLs and msvcrt.dll (nothing from the
 MinGW run-time DLLs, which a user would not have), the hardening header flags
 with the relocations they need, an asInvoker manifest
-without visual styles, the two dialog templates control by control, the icons,
+without visual styles that declares per-monitor DPI awareness and every
+Windows from Vista on, the two dialog templates control by control, the icons,
 the cursors with their hot spots, and the version resource.
 
 Prints one line per check, then "N passed, M failed".  Exit status: 0 all
@@ -19,6 +20,7 @@ import os
 import socket
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 MAX_SIZE = 64 * 1024
 
@@ -97,7 +99,8 @@ CONTROLS = {
          STATIC_MASK, CHILD | SS_ICON, 0, 0),
         (NO_ID, STATIC, "Sorvel (KobbleにMP3を挿入する)", 37, 14, 112, 8,
          STATIC_MASK | WS_GROUP, CHILD | SS_LEFT | WS_GROUP, 0, 0),
-        (NO_ID, STATIC, "MP3ファイル", 7, 40, 37, 8,
+        # 40 units wide, not 37: at 192 dpi the text needs 114 pixels.
+        (NO_ID, STATIC, "MP3ファイル", 7, 40, 40, 8,
          STATIC_MASK | WS_GROUP, CHILD | SS_LEFT | WS_GROUP, 0, 0),
         (1001, EDIT, "", 48, 38, 245, 12,
          CHILD_MASK | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY,
@@ -454,6 +457,23 @@ def check_version(report, resources):
     report.check("version translation", [(0x0411, 1200)], translations)
 
 
+ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
+COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
+# Per-monitor aware on Windows 8.1 (true/pm) and 10 (PerMonitorV2 first), so
+# that Windows draws the dialog at the monitor's own scale, never stretched.
+MANIFEST_SETTINGS = [
+    (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware"), "true/pm"),
+    (("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness"), "PerMonitorV2, PerMonitor"),
+]
+SUPPORTED_OS = sorted([
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+])
+
+
 def check_manifest(report, resources):
     data = resources.get((RT_MANIFEST, 1))
     if not report.check("manifest present", True, data is not None):
@@ -463,6 +483,17 @@ def check_manifest(report, resources):
                  'level="asInvoker"' in text or "level='asInvoker'" in text)
     report.check("manifest has no common-controls dependency", False,
                  "microsoft.windows.common-controls" in text.lower())
+    try:
+        root = ElementTree.fromstring(data)
+    except ElementTree.ParseError as e:
+        report.check("manifest is well-formed XML", True, str(e))
+        return
+    for (ns, tag), expected in MANIFEST_SETTINGS:
+        found = root.findall(".//{%s}application/{%s}windowsSettings/{%s}%s" % (ASM_V3, ASM_V3, ns, tag))
+        report.check("manifest %s" % tag, [expected], [(e.text or "").strip() for e in found])
+    found = root.findall(".//{%s}compatibility/{%s}application/{%s}supportedOS" % ((COMPATIBILITY,) * 3))
+    report.check("manifest supportedOS (Vista to 10/11)", SUPPORTED_OS,
+                 sorted(e.get("Id", "").lower() for e in found))
 
 
 def traces_of_the_build(data, exe_path):
