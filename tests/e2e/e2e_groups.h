@@ -14,3 +14,4 @@ extern const E2eGroup g_toolListGroup;
 extern const E2eGroup g_faultsGroup;
 extern const E2eGroup g_plantingGroup;
 extern const E2eGroup g_dropGroup;
+extern const E2eGroup g_dpiGroup;

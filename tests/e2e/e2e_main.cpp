@@ -17,7 +17,7 @@ namespace {
 const E2eGroup *const kGroups[] = {
     &g_spineGroup, &g_inputGroup, &g_resourcesGroup, &g_demoGroup, &g_placementGroup,
     &g_dragGroup,  &g_aboutGroup, &g_toolListGroup,  &g_faultsGroup, &g_dropGroup,
-    &g_plantingGroup,
+    &g_plantingGroup, &g_dpiGroup,
 };
 
 // Groups that run only when named.

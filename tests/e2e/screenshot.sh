@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
 # Screenshot of the insert dialog as a user sees it, in a fresh prefix on our
 # own Xvfb, with the stand-in host running.
-#   screenshot.sh <dir with sorvel.exe, kobble_standin.exe, e2e_driver.exe> <out.png>
+#   screenshot.sh <dir with sorvel.exe, kobble_standin.exe, e2e_driver.exe> <out.png> [dpi]
 # Writes <out.png> cropped to the dialog, and the whole screen beside it
-# (<out>-screen.png).
+# (<out>-screen.png). With dpi (say 144 or 192) the display scale is set
+# first, where Wine reads it.
 set -u
 dir=$(cd "${1:?usage: screenshot.sh <exe-dir> <out.png>}" && pwd) || exit 2
-out=${2:?usage: screenshot.sh <exe-dir> <out.png>}
+out=${2:?usage: screenshot.sh <exe-dir> <out.png> [dpi]}
+dpi=${3:-}
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
 # shellcheck source=wine_env.sh
 source "$(dirname "$0")/wine_env.sh" || exit 2
+
+if [ -n "$dpi" ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
+    { echo "screenshot: cannot set the scale to $dpi dpi" >&2; exit 2; }
+fi
 
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 export E2E_SHOT_RECT E2E_SHOT_DONE
