@@ -136,7 +136,8 @@ ICONS = [
            (32, 24, "4bc6880f41a0f96987230a4a7209e097a7abb2f332b2efcd75909990f8e9efbf"),
            (24, 4, None), (20, 4, None),
            (16, 24, "e26338410e12896a8d81a70c593826a712560c289e9c2015e56a038c53a3335f")]),
-    (130, [(16, 4, "48baf5cbae1d76cb0a84ea7ac4c1b71e943c1b7823791165478021962b87db13")]),
+    (130, [(32, 4, None), (24, 4, None), (20, 4, None),
+           (16, 4, "48baf5cbae1d76cb0a84ea7ac4c1b71e943c1b7823791165478021962b87db13")]),
 ]
 
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"

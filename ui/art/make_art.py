@@ -37,7 +37,8 @@ OUTPUTS = [
     ("sorvel.ico", 1, [("sorvel-256.txt", 32), ("sorvel-64.txt", 4), ("sorvel-48.txt", 24),
                        ("sorvel-40.txt", 4), ("sorvel-32.txt", 24), ("sorvel-24.txt", 4),
                        ("sorvel-20.txt", 4), ("sorvel-16.txt", 24)]),
-    ("browse.ico", 1, [("browse-16.txt", 4)]),
+    ("browse.ico", 1, [("browse-32.txt", 4), ("browse-24.txt", 4), ("browse-20.txt", 4),
+                       ("browse-16.txt", 4)]),
     ("drag.cur", 2, [("drag-32.txt", 4)]),
     ("hover.cur", 2, [("hover-32.txt", 4)]),
 ]
