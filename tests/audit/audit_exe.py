@@ -16,11 +16,13 @@ Prints one line per check, then "N passed, M failed".  Exit status: 0 all
 passed, 1 some check failed, 2 the file could not be read as a PE image.
 """
 
+import hashlib
 import os
 import socket
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
+import zlib
 
 MAX_SIZE = 64 * 1024
 
@@ -126,11 +128,24 @@ CONTROLS = {
     ],
 }
 
-# Icon groups: id, images as (size, bits per pixel) in directory order.
+# Icon groups: id, images as (size, bits per pixel, sha256 or None) in
+# directory order.  The images of the first release keep their bytes, so the
+# icons look as before wherever Windows picks those sizes.  The 256-pixel
+# image is a PNG file, as Windows Vista and later read that size.
 ICONS = [
-    (101, [(48, 24), (32, 24), (16, 24)]),
-    (130, [(16, 4)]),
+    (101, [(256, 32, None), (64, 4, None),
+           (48, 24, "ff61d1350a4321f22d194a07c870d9ecf9b2af4b79608e3391fe925fa16bfa0f"),
+           (40, 4, None),
+           (32, 24, "4bc6880f41a0f96987230a4a7209e097a7abb2f332b2efcd75909990f8e9efbf"),
+           (24, 4, None), (20, 4, None),
+           (16, 24, "e26338410e12896a8d81a70c593826a712560c289e9c2015e56a038c53a3335f")]),
+    (130, [(32, 4, None), (24, 4, None), (20, 4, None),
+           (16, 4, "48baf5cbae1d76cb0a84ea7ac4c1b71e943c1b7823791165478021962b87db13")]),
 ]
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+# Samples per pixel of each PNG colour type.
+PNG_CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}
 
 # Cursor groups: id, size, bits per pixel, hot spot.
 CURSORS = [
@@ -374,6 +389,39 @@ def dib_shape(data):
     return (width, height // 2, bpp)
 
 
+def image_shape(data):
+    """(width, height, bits per pixel) of an icon image: a DIB, or a PNG file
+    whose first chunk is its header."""
+    if data[:8] != PNG_SIGNATURE:
+        return dib_shape(data)
+    if data[12:16] != b"IHDR":
+        return ("PNG header chunk", data[12:16])
+    width, height, depth, colour = struct.unpack_from(">IIBB", data, 16)
+    return (width, height, depth * PNG_CHANNELS.get(colour, 0))
+
+
+def png_whole(data):
+    """True when every chunk of the PNG file is complete with its CRC, the
+    last is IEND, and the image data inflates to exactly the header's rows."""
+    chunks = []
+    at = len(PNG_SIGNATURE)
+    try:
+        while at < len(data):
+            length, kind = struct.unpack_from(">I4s", data, at)
+            body = data[at + 8:at + 8 + length]
+            crc = struct.unpack_from(">I", data, at + 8 + length)[0]
+            if len(body) != length or zlib.crc32(kind + body) != crc:
+                return False
+            chunks.append((kind, body))
+            at += 12 + length
+        width, height, depth, colour = struct.unpack_from(">IIBB", chunks[0][1], 0)
+        pixels = zlib.decompress(b"".join(body for kind, body in chunks if kind == b"IDAT"))
+    except (struct.error, zlib.error, IndexError):
+        return False
+    row = 1 + (width * depth * PNG_CHANNELS.get(colour, 0) + 7) // 8
+    return chunks[-1][0] == b"IEND" and len(pixels) == height * row
+
+
 def check_icons(report, resources):
     for gid, images in ICONS:
         name = "icon %d" % gid
@@ -382,15 +430,24 @@ def check_icons(report, resources):
             continue
         count = struct.unpack_from("<HHH", group, 0)[2]
         found = []
+        by_size = {}
         for i in range(count):
             w, h, _, _, _, bpp, _, iid = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
             image = resources.get((RT_ICON, iid))
-            real = dib_shape(image) if image else None
+            real = image_shape(image) if image else None
             # The directory and the image it points at must agree.
             report.check("%s image %d matches its directory entry" % (name, i),
                          (w or 256, h or 256, bpp), real)
+            if image and image[:8] == PNG_SIGNATURE:
+                report.check("%s image %d is a whole PNG file" % (name, i), True, png_whole(image))
             found.append((w or 256, bpp))
-        report.check(name + " images (size, depth)", images, found)
+            by_size[w or 256] = image
+        report.check(name + " images (size, depth)", [(size, bpp) for size, bpp, _ in images], found)
+        for size, _, digest in images:
+            if digest:
+                image = by_size.get(size)
+                report.check("%s %d px image as first shipped" % (name, size), digest,
+                             hashlib.sha256(image).hexdigest() if image else None)
 
 
 def check_cursors(report, resources):
