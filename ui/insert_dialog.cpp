@@ -73,8 +73,10 @@ void LoadScaledIcons(HWND dialog) {
 
 void OnInitDialog(HWND dialog) {
   PlaceNearCursor(dialog);
-  // The dialog is an unowned window, so it has a taskbar button; the button
-  // keeps its template text "Button1" otherwise, and only shows its icon.
+  // As an unowned window the dialog has a taskbar button and an Alt+Tab
+  // entry, which show its window text and icons. The browse button shows only
+  // its icon; its text (the template's is "Button1") is what a screen reader
+  // announces.
   SetWindowTextW(dialog, kWindowTitle);
   SetDlgItemTextW(dialog, IDC_BROWSE, kBrowseName);
   LoadScaledIcons(dialog);
