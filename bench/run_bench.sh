@@ -86,7 +86,7 @@ i686-w64-mingw32-windres -i bench/floor.rc -o "$tools/floor32_rc.o"
 i686-w64-mingw32-g++ "${cflags[@]}" -o "$tools/floor32.exe" bench/floor.cpp "$tools/floor32_rc.o" "${lflags[@]}" -mwindows
 $cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
 $cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
-  host/tool_list_entry.cpp host/tool_list.cpp base/settings_value.cpp base/data_folder.cpp base/path_text.cpp \
+  host/tool_list_entry.cpp host/tool_list.cpp host/list_in_place.cpp base/settings_value.cpp base/data_folder.cpp base/path_text.cpp \
   "${lflags[@]}" -lshell32
 
 # --- Wine prefix ------------------------------------------------------------
