@@ -13,7 +13,9 @@
 #
 #   start-up   CreateProcess to the dialog being visible (bench/launch.cpp polls
 #              EnumWindows every millisecond), against bench/floor.cpp, an
-#              empty modal dialog of the same size, style and font.
+#              empty modal dialog of the same size, style and font. The warm-up
+#              leaves flags=1 and a list holding the own line, so each start
+#              reads the list to see whether its line needs mending.
 #   insertion  posting OK to process exit with a 50 MiB file, the host window
 #              being bench/bench_host.cpp (answers 1 at once), against the floor
 #              whose OK does one CopyFileW of the same file to the same drop
@@ -27,7 +29,8 @@
 #              write and _commit of the same bytes) against the floor, to show
 #              what the durability flush costs on its own. A cross-check times
 #              the whole program's start-up with flags=0 (entry made) against
-#              flags=1 on the 10 MiB list.
+#              flags=1 on the 10 MiB list (read whole, and left alone: its line
+#              36 is padded behind the path's closing quote, so no path is read).
 #   shipped    the start-up and insertion rows again with the shipped 32-bit
 #              sorvel.exe against the same floor built as a 32-bit program with
 #              the same flags (skipped, and said so, where 32-bit code does not
