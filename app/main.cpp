@@ -50,15 +50,50 @@ void PrepareDataFolder() {
   if (CopyBounded(settings, 264, folder) && AppendBounded(settings, 264, L"kx.ini")) SetAppSettingsPath(settings);
 }
 
-// Enters this program in the host's tool list once per settings file.
-void MakeToolListEntryOnce(int* flags) {
-  if (*flags & kFlagListEntryMade) return;
-  *flags |= kFlagListEntryMade;
+// The text as the file system compares names: its long form (8.3 names
+// expanded, or the text itself when that fails), upper-cased as the file
+// system does rather than as the C library would. 1 done.
+int ComparableForm(const wchar_t* path, wchar_t out[MAX_PATH + 1]) {
+  wchar_t longForm[MAX_PATH + 1];
+  DWORD n = GetLongPathNameW(path, longForm, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) {
+    if (!CopyBounded(longForm, MAX_PATH + 1, path)) return 0;
+    n = static_cast<DWORD>(lstrlenW(longForm));
+  }
+  if (n == 0) return 0;
+  int got = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, longForm, static_cast<int>(n), out, MAX_PATH);
+  if (got <= 0) return 0;
+  out[got] = L'\0';
+  return 1;
+}
+
+// Whether program runs from under the user's temp folder, where Explorer and
+// other archivers put a program started from inside a zip: a path that is
+// gone once the folder is cleaned, so no entry names it.
+int RunsFromTempFolder(const wchar_t* program) {
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return 0;
+  wchar_t tempForm[MAX_PATH + 1], programForm[MAX_PATH + 1];
+  return ComparableForm(temp, tempForm) && ComparableForm(program, programForm) &&
+         PathLiesUnder(programForm, tempForm);
+}
+
+// Keeps this program's line in the host's tool list. Bit 0 of flags says
+// that the line is there: until it is, each start tries to make it; once it
+// is, each start mends a line left naming a program that was moved away.
+void KeepToolListEntry(int* flags) {
   // A path that fills the buffer may have been cut; no entry beats a wrong one.
   wchar_t program[MAX_PATH + 1];
   DWORD n = GetModuleFileNameW(nullptr, program, MAX_PATH + 1);
   if (n == 0 || n > MAX_PATH) return;
-  WriteToolListEntry(program);
+  if (RunsFromTempFolder(program)) return;
+  if (!(*flags & kFlagListEntryMade)) {
+    if (WriteToolListEntry(program)) *flags |= kFlagListEntryMade;
+    return;
+  }
+  // A failed mend leaves the line dangling, so the next start tries again.
+  MendToolListEntry(program);
 }
 
 }  // namespace
@@ -73,7 +108,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   DragMover::SetCursors(drag, hover);
   PrepareDataFolder();
   int flags = ReadSettingInt(kSection, kKey);
-  MakeToolListEntryOnce(&flags);
+  KeepToolListEntry(&flags);
 
   RunInsertDialog(instance, &flags);
 

@@ -15,3 +15,11 @@ int CopyBounded(wchar_t* buf, size_t cap, const wchar_t* src) {
   buf[0] = L'\0';
   return AppendBounded(buf, cap, src);
 }
+
+int PathLiesUnder(const wchar_t* path, const wchar_t* folder) {
+  size_t n = wcslen(folder);
+  // No folder at all (its lookup failed) must not hold every path.
+  if (n == 0) return 0;
+  if (folder[n - 1] == L'\\') --n;
+  return wcsncmp(path, folder, n) == 0 && path[n] == L'\\' && path[n + 1] != L'\0';
+}

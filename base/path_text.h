@@ -1,4 +1,4 @@
-// Bounded path text in fixed buffers.
+// Path text: bounded copies in fixed buffers, and where a path lies.
 #pragma once
 #include <stddef.h>
 
@@ -9,3 +9,9 @@ int AppendBounded(wchar_t* buf, size_t cap, const wchar_t* tail);
 // Copies src into buf (capacity cap, NUL included).
 // Returns 1 when all of src fits; 0 leaves buf holding the empty text.
 int CopyBounded(wchar_t* buf, size_t cap, const wchar_t* src);
+
+// Returns 1 when path names something inside folder (given with or without its
+// trailing backslash), at a folder boundary: "C:\T" holds "C:\T\a" but neither
+// "C:\T2\a" nor "C:\T" itself. The texts are compared code unit by code unit,
+// so bring both to one case and form first; an empty folder holds nothing.
+int PathLiesUnder(const wchar_t* path, const wchar_t* folder);

@@ -4,7 +4,7 @@
 #include <stddef.h>
 
 enum {
-  kFlagListEntryMade = 1,  // the tool-list entry has been attempted
+  kFlagListEntryMade = 1,  // the tool list holds the own line
   kFlagAutoplay = 2,       // host plays the inserted MP3 by itself
   kFlagLoop = 4,           // host loops the inserted MP3
 };

@@ -13,7 +13,9 @@
 #
 #   start-up   CreateProcess to the dialog being visible (bench/launch.cpp polls
 #              EnumWindows every millisecond), against bench/floor.cpp, an
-#              empty modal dialog of the same size, style and font.
+#              empty modal dialog of the same size, style and font. The warm-up
+#              leaves flags=1 and a list holding the own line, so each start
+#              reads the list to see whether its line needs mending.
 #   insertion  posting OK to process exit with a 50 MiB file, the host window
 #              being bench/bench_host.cpp (answers 1 at once), against the floor
 #              whose OK does one CopyFileW of the same file to the same drop
@@ -27,7 +29,8 @@
 #              write and _commit of the same bytes) against the floor, to show
 #              what the durability flush costs on its own. A cross-check times
 #              the whole program's start-up with flags=0 (entry made) against
-#              flags=1 on the 10 MiB list.
+#              flags=1 on the 10 MiB list (read whole, and left alone: its line
+#              36 is padded behind the path's closing quote, so no path is read).
 #   shipped    the start-up and insertion rows again with the shipped 32-bit
 #              sorvel.exe against the same floor built as a 32-bit program with
 #              the same flags (skipped, and said so, where 32-bit code does not
@@ -86,7 +89,7 @@ i686-w64-mingw32-windres -i bench/floor.rc -o "$tools/floor32_rc.o"
 i686-w64-mingw32-g++ "${cflags[@]}" -o "$tools/floor32.exe" bench/floor.cpp "$tools/floor32_rc.o" "${lflags[@]}" -mwindows
 $cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
 $cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
-  host/tool_list_entry.cpp host/tool_list.cpp base/settings_value.cpp base/data_folder.cpp base/path_text.cpp \
+  host/tool_list_entry.cpp host/tool_list.cpp host/list_in_place.cpp base/settings_value.cpp base/data_folder.cpp base/path_text.cpp \
   "${lflags[@]}" -lshell32
 
 # --- Wine prefix ------------------------------------------------------------

@@ -61,12 +61,6 @@ size_t LineEnd(const char* text, size_t from, size_t size) {
   return size;
 }
 
-int Refuse(ToolListEdit* edit, int outcome) {
-  edit->count = 0;
-  edit->size = 0;
-  return outcome;
-}
-
 }  // namespace
 
 size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]) {
@@ -88,56 +82,92 @@ size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]) 
   return head + pathSize + tail;
 }
 
-int RewriteToolList(const char* old, size_t oldSize, const char* line,
-                    size_t lineSize, ToolListEdit* edit) {
-  edit->count = 0;
-  edit->size = 0;
+int FindOwnToolListLine(const char* old, size_t oldSize, size_t* start, size_t* end) {
+  *start = 0;
+  *end = 0;
   // Behind a NUL a text-based reader of the list sees nothing; such a list is
   // not ours to judge, and rewriting it could lose what follows the NUL.
-  if (FindByte(old, oldSize, '\0') != nullptr) {
-    return Refuse(edit, kToolListOutsideFormat);
-  }
+  if (FindByte(old, oldSize, '\0') != nullptr) return kToolListOutsideFormat;
 
-  size_t start = 0;
-  size_t end = 0;
-  int found = 0;
-  while (start < oldSize) {
-    end = LineEnd(old, start, oldSize);
+  for (size_t from = 0; from < oldSize;) {
+    size_t to = LineEnd(old, from, oldSize);
     // The TAB is looked for through the rest of the list, not just this line,
     // so a TAB further down tells a stray line apart from the list's tail.
-    const char* lineStart = old + start;
-    const char* tab = FindByte(lineStart, oldSize - start, '\t');
+    const char* lineStart = old + from;
+    const char* tab = FindByte(lineStart, oldSize - from, '\t');
     if (tab == nullptr) break;
-    if (tab > old + end) return Refuse(edit, kToolListGap);
+    if (tab > old + to) return kToolListGap;
     // The id field ends at its TAB, not at a NUL, so it is read with bounds.
     // The reading saturates instead of wrapping, so no digit string other
     // than 36 itself (leading zeros aside) reads as 36, nor does "-36".
     if (ReadDecimal(lineStart, static_cast<size_t>(tab - lineStart)) == kOwnToolId) {
-      found = 1;
-      break;
+      // A lone CR or LF means the "line" may really be several entries written
+      // with another line end; replacing it would drop other tools.
+      if (FindByte(lineStart, to - from, '\r') != nullptr || FindByte(lineStart, to - from, '\n') != nullptr) {
+        return kToolListOutsideFormat;
+      }
+      *start = from;
+      *end = to;
+      return kToolListReplaced;
     }
-    start = end + 2;
+    from = to + 2;
   }
+  return kToolListAppended;
+}
 
-  if (found) {
-    // A lone CR or LF means the "line" may really be several entries written
-    // with another line end; replacing it would drop other tools.
-    if (FindByte(old + start, end - start, '\r') != nullptr ||
-        FindByte(old + start, end - start, '\n') != nullptr) {
-      return Refuse(edit, kToolListOutsideFormat);
-    }
+int ReadToolListPath(const char* line, size_t size, size_t* pathStart, size_t* pathSize) {
+  *pathStart = 0;
+  *pathSize = 0;
+  // Code page 932 trail bytes are 0x40 and above, so neither a TAB nor a
+  // quote found here can be half of a double-byte character.
+  size_t at = 0;
+  for (int tabs = 0; tabs < 3; ++tabs) {
+    const char* tab = FindByte(line + at, size - at, '\t');
+    if (tab == nullptr) return 0;
+    at = static_cast<size_t>(tab - line) + 1;
+  }
+  // A line with more fields, or a path not quoted as the own line quotes it,
+  // is not one this program wrote: its path is not ours to judge.
+  size_t n = size - at;
+  if (FindByte(line + at, n, '\t') != nullptr) return 0;
+  if (n < 3 || line[at] != '"' || line[size - 1] != '"') return 0;
+  if (FindByte(line + at + 1, n - 2, '"') != nullptr) return 0;
+  *pathStart = at + 1;
+  *pathSize = n - 2;
+  return 1;
+}
+
+int RewriteToolList(const char* old, size_t oldSize, const char* line,
+                    size_t lineSize, ToolListEdit* edit) {
+  edit->count = 0;
+  edit->size = 0;
+  size_t start = 0;
+  size_t end = 0;
+  int outcome = FindOwnToolListLine(old, oldSize, &start, &end);
+  if (outcome == kToolListReplaced) {
     size_t after = end < oldSize ? end + 2 : oldSize;
     AddPiece(edit, old, start);
     AddPiece(edit, line, lineSize);
     AddPiece(edit, old + after, oldSize - after);
     return kToolListReplaced;
   }
+  if (outcome != kToolListAppended) return outcome;
 
   int endsInCrLf = oldSize >= 2 && old[oldSize - 2] == '\r' && old[oldSize - 1] == '\n';
   AddPiece(edit, old, oldSize);
   if (oldSize != 0 && !endsInCrLf) AddPiece(edit, kCrLf, 2);
   AddPiece(edit, line, lineSize);
   return kToolListAppended;
+}
+
+int ToolListEditChanges(const ToolListEdit* edit, const char* old, size_t oldSize) {
+  if (edit->size != oldSize) return 1;
+  size_t at = 0;
+  for (int i = 0; i < edit->count; ++i) {
+    if (memcmp(old + at, edit->pieces[i].bytes, edit->pieces[i].size) != 0) return 1;
+    at += edit->pieces[i].size;
+  }
+  return 0;
 }
 
 void JoinToolListEdit(const ToolListEdit* edit, char* out) {

@@ -40,6 +40,20 @@ struct ToolListEdit {
 // kToolListPathCap with its NUL, or holds a double quote or control byte.
 size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]);
 
+// Finds the line that the own line replaces in the list old (oldSize bytes,
+// any content): the first line whose id reads as 36. Returns
+// kToolListReplaced with [*start, *end) that line without its CR LF,
+// kToolListAppended when no line has id 36, or kToolListGap or
+// kToolListOutsideFormat for a list not to be rewritten (*start, *end 0).
+int FindOwnToolListLine(const char* old, size_t oldSize, size_t* start, size_t* end);
+
+// Finds the program path in a line of the list (size bytes, without CR LF):
+// the bytes between the double quotes of its fourth and last TAB-separated
+// field. Returns 1 with the path at line + *pathStart, *pathSize bytes; 0 when
+// that field is missing, is not exactly one quoted text, holds an empty path,
+// or has another field behind it.
+int ReadToolListPath(const char* line, size_t size, size_t* pathStart, size_t* pathSize);
+
 // Decides how line goes into the list old (oldSize bytes, any content):
 // replacing the first line whose id reads as 36, else added at the end.
 // Returns kToolListReplaced or kToolListAppended with edit holding the pieces
@@ -47,6 +61,10 @@ size_t FormatToolListLine(const char* programPath, char line[kToolListLineCap]);
 // (count and size 0): nothing is to be written. Allocates nothing.
 int RewriteToolList(const char* old, size_t oldSize, const char* line,
                     size_t lineSize, ToolListEdit* edit);
+
+// 1 when the content the edit stands for differs from old (oldSize bytes),
+// the list it was made from; 0 when writing it would give the same bytes.
+int ToolListEditChanges(const ToolListEdit* edit, const char* old, size_t oldSize);
 
 // Copies the edit's pieces in order into out, which has room for edit->size
 // bytes: the whole new content in one run. Cannot fail.

@@ -172,17 +172,20 @@ int FlushFile(void* ctx) { return _commit(*static_cast<int*>(ctx)) == 0; }
 // never finds it half written by more than one call. A write that fails or
 // falls short (a full quota, a lost share) puts the old bytes back rather than
 // leave the list cut. Without memory for the joined content nothing is touched.
-void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit, const char* old, size_t oldSize) {
+// Returns 1 when the list holds the new content.
+int WriteListInPlace(const wchar_t* list, const ToolListEdit* edit, const char* old, size_t oldSize) {
   char* joined = static_cast<char*>(malloc(edit->size));
-  if (joined == nullptr) return;
+  if (joined == nullptr) return 0;
   JoinToolListEdit(edit, joined);
+  int written = 0;
   int fd = _wopen(list, _O_WRONLY | _O_BINARY);
   if (fd >= 0) {
     const InPlaceOps ops = {&fd, EmptyFile, WritePart, FlushFile};
-    RewriteInPlace(&ops, joined, edit->size, old, oldSize);
-    _close(fd);
+    written = RewriteInPlace(&ops, joined, edit->size, old, oldSize) == kInPlaceWritten;
+    if (_close(fd) != 0) written = 0;
   }
   free(joined);
+  return written;
 }
 
 // Puts the edited list in place of the list, whole or not at all: its pieces
@@ -192,13 +195,14 @@ void WriteListInPlace(const wchar_t* list, const ToolListEdit* edit, const char*
 // reading it) cannot be replaced; it is rewritten in place instead, which its
 // sharing allows, or the entry would never be made. On any other failure the
 // list stays as it was. The edit points into old (oldSize bytes), the list as read.
-void WriteList(const wchar_t* list, const ToolListEdit* edit, const char* old, size_t oldSize) {
+// Returns 1 when the list holds the new content.
+int WriteList(const wchar_t* list, const ToolListEdit* edit, const char* old, size_t oldSize) {
   DWORD attr = ReplaceableList(list);
-  if (attr == 0) return;
+  if (attr == 0) return 0;
   wchar_t temp[MAX_PATH];
-  if (!TempPathFor(list, temp)) return;
+  if (!TempPathFor(list, temp)) return 0;
   int fd = _wopen(temp, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-  if (fd < 0) return;
+  if (fd < 0) return 0;
   int whole = 1;
   for (int i = 0; i < edit->count && whole; ++i) {
     whole = WriteAll(fd, edit->pieces[i].bytes, edit->pieces[i].size);
@@ -209,44 +213,107 @@ void WriteList(const wchar_t* list, const ToolListEdit* edit, const char* old, s
   if (_close(fd) != 0) whole = 0;
   if (!whole) {
     _wunlink(temp);
-    return;
+    return 0;
   }
   if (!MoveFileExW(temp, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD err = GetLastError();
     _wunlink(temp);
     int inUse = err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED;
-    if (inUse && attr != kNoList) WriteListInPlace(list, edit, old, oldSize);
-    return;
+    return inUse && attr != kNoList && WriteListInPlace(list, edit, old, oldSize);
   }
   // Rewriting in place would have kept a hidden or system list so; the moved
   // file should look the same to the host.
   DWORD keep = attr == kNoList ? 0 : attr & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   if (keep != 0) SetFileAttributesW(list, keep | FILE_ATTRIBUTE_ARCHIVE);
+  return 1;
+}
+
+// What the entry and the mend start from: the list's path, the own path and
+// line, and the list as read (old, oldSize bytes; none when there is no list).
+struct ListAtHand {
+  wchar_t list[kListPathCap];
+  char path[kToolListPathCap];
+  char line[kToolListLineCap];
+  size_t lineSize;
+  char* old;
+  size_t oldSize;
+};
+
+// Fills at; 1 done, with at->old to be freed. 0 when there is no data folder,
+// the list path or own line cannot be formed, or the list cannot be read.
+int TakeList(const wchar_t* programPath, ListAtHand* at) {
+  at->old = nullptr;
+  at->oldSize = 0;
+  if (programPath == nullptr) return 0;
+  wchar_t folder[kDataFolderCap];
+  if (!GetDataFolder(folder) || !PathExists(folder)) return 0;
+  if (!CopyBounded(at->list, kListPathCap, folder) || !AppendBounded(at->list, kListPathCap, kListName)) {
+    return 0;
+  }
+  at->lineSize = ProgramPathForList(programPath, at->path) ? FormatToolListLine(at->path, at->line) : 0;
+  return at->lineSize != 0 && ReadList(at->list, &at->old, &at->oldSize);
+}
+
+// 1 when path (size bytes of code page 932, from the list) is not the own
+// path and names nothing the host could start: no such file, folder, drive
+// or share, or a folder. A path that does not read back as text, or that
+// cannot be looked up for another reason (no access, a busy network), is
+// taken as a program still there: a line is only mended when it surely dangles.
+int NamesNoProgram(const char* path, size_t size, const char* own) {
+  if (size == strlen(own) && memcmp(path, own, size) == 0) return 0;
+  wchar_t wide[kWideCap];
+  int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, path, static_cast<int>(size), wide, kWideCap - 1);
+  if (n <= 0) return 0;
+  wide[n] = L'\0';
+  DWORD attr = GetFileAttributesW(wide);
+  if (attr != INVALID_FILE_ATTRIBUTES) return (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_NAME:
+      return 1;
+    default:
+      return 0;
+  }
 }
 
 }  // namespace
 
 int WriteToolListEntry(const wchar_t* programPath) {
-  if (programPath == nullptr) return 0;
-  wchar_t folder[kDataFolderCap];
-  if (!GetDataFolder(folder) || !PathExists(folder)) return 0;
-  wchar_t list[kListPathCap];
-  if (!CopyBounded(list, kListPathCap, folder) || !AppendBounded(list, kListPathCap, kListName)) {
-    return 0;
-  }
-
-  char path[kToolListPathCap];
-  char line[kToolListLineCap];
-  size_t lineSize = ProgramPathForList(programPath, path) ? FormatToolListLine(path, line) : 0;
-  if (lineSize == 0) return 0;
-
-  char* old = nullptr;
-  size_t oldSize = 0;
-  if (!ReadList(list, &old, &oldSize)) return 0;
+  ListAtHand at;
+  if (!TakeList(programPath, &at)) return 0;
   // The edit points into old, so old lives until the new list is written.
   ToolListEdit edit;
-  int outcome = RewriteToolList(old, oldSize, line, lineSize, &edit);
-  if (outcome == kToolListReplaced || outcome == kToolListAppended) WriteList(list, &edit, old, oldSize);
-  free(old);
-  return outcome == kToolListReplaced || outcome == kToolListAppended;
+  int outcome = RewriteToolList(at.old, at.oldSize, at.line, at.lineSize, &edit);
+  int entered = 0;
+  if (outcome == kToolListReplaced || outcome == kToolListAppended) {
+    // A list that already holds the own line is not touched: not even its
+    // time changes, and a read-only or held list counts as entered.
+    entered = !ToolListEditChanges(&edit, at.old, at.oldSize) || WriteList(at.list, &edit, at.old, at.oldSize);
+  }
+  free(at.old);
+  return entered;
+}
+
+int MendToolListEntry(const wchar_t* programPath) {
+  ListAtHand at;
+  if (!TakeList(programPath, &at)) return 0;
+  size_t start = 0, end = 0, pathStart = 0, pathSize = 0;
+  int mended = 0;
+  // No line of its own (the user took it out) or one that still names a
+  // program: the list is the user's and the host's, and stays as it is.
+  if (FindOwnToolListLine(at.old, at.oldSize, &start, &end) == kToolListReplaced &&
+      ReadToolListPath(at.old + start, end - start, &pathStart, &pathSize) &&
+      NamesNoProgram(at.old + start + pathStart, pathSize, at.path)) {
+    ToolListEdit edit;
+    if (RewriteToolList(at.old, at.oldSize, at.line, at.lineSize, &edit) == kToolListReplaced) {
+      mended = WriteList(at.list, &edit, at.old, at.oldSize);
+    }
+  }
+  free(at.old);
+  return mended;
 }

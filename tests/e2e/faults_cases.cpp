@@ -37,7 +37,7 @@ int ExpectListEntered_(E2E_LOC, const char *head, size_t headLen) {
 
 // Where sorvel may or may not manage to enter itself, the list is either kOtherList
 // as it was or whole with sorvel's line in place of the older one; never cut,
-// never without the other tool.
+// never without the other tool. 1 left as it was, 2 entered, 0 neither.
 int ExpectListOldOrEntered_(E2E_LOC) {
   static unsigned char list[1024];
   wchar_t path[MAX_PATH];
@@ -51,7 +51,7 @@ int ExpectListOldOrEntered_(E2E_LOC) {
   }
   if (!ExpectListEntered_(E2E_THERE, OTHER_TOOL, strlen(OTHER_TOOL))) return 0;
   E2eNote("list entered");
-  return 1;
+  return 2;
 }
 #define ExpectListOldOrEntered() ExpectListOldOrEntered_(E2E_HERE)
 
@@ -330,22 +330,25 @@ int LockDataFolder(int mask, int on) {
   return ok;
 }
 
+// The list afterwards: as seeded, entered (the old line mended, with bit 0
+// set before), or either (bit 0 then tells which it is).
+enum { kListKept = 1, kListEntered = 2, kListOldOrEntered = 3 };
 struct LockedRow {
   const char *name;
-  int locked;            // parts made unwritable
-  const char *ini;       // seeded kx.ini (flags=4: loop ticked)
-  int drop;              // an older drop file is seeded
-  int okSucceeds;        // OK hands the file over (else warning 5)
-  const wchar_t *flags;  // [sorvel] flags afterwards, when kx.ini is writable
-  int listMayChange;     // the list stays writable: old or entered, both sound
+  int locked;      // parts made unwritable
+  const char *ini; // seeded kx.ini (flags=4: loop ticked)
+  int drop;        // an older drop file is seeded
+  int okSucceeds;  // OK hands the file over (else warning 5)
+  int flags;       // [sorvel] flags afterwards, bit 0 aside; -1: kx.ini is not writable
+  int list;        // kListKept, kListEntered or kListOldOrEntered
 };
 const LockedRow kLockedRows[] = {
-    // name                         locked                          ini                       drop ok  flags    list may change
-    {"locked_folder_and_files", kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, nullptr, 0},
-    {"locked_folder_no_drop", kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, L"7", 1},
-    {"locked_folder_drop_exists", kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, L"7", 1},
-    {"locked_settings", kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, nullptr, 0},
-    {"locked_list", kList, nullptr, 0, 1, L"3", 0},
+    // name                         locked                          ini                       drop ok  flags list
+    {"locked_folder_and_files", kFolder | kIni | kList | kDrop, "[sorvel]\r\nflags=4\r\n", 1, 0, -1, kListKept},
+    {"locked_folder_no_drop", kFolder, "[sorvel]\r\nflags=4\r\n", 0, 0, 6, kListOldOrEntered},
+    {"locked_folder_drop_exists", kFolder, "[sorvel]\r\nflags=4\r\n", 1, 1, 6, kListOldOrEntered},
+    {"locked_settings", kIni, "[sorvel]\r\nflags=1\r\n", 0, 1, -1, kListEntered},
+    {"locked_list", kList, nullptr, 0, 1, 2, kListKept},
 };
 
 // The tool works on a data folder it cannot (fully) write: the dialog opens,
@@ -377,10 +380,14 @@ void LockedDataFolder(const void *row) {
   E2eEndAll();
   E2eExpectTrue("data folder writable again", LockDataFolder(r->locked, 0), "chattr -i had no effect");
 
-  if (r->flags) E2eExpectFlags(r->flags);
+  int list = r->list;
+  if (list == kListOldOrEntered) list = ExpectListOldOrEntered();
+  else if (list == kListKept) E2eExpectDataText(kListName, kOtherList);
+  else ExpectListEntered(OTHER_TOOL, strlen(OTHER_TOOL));
+  wchar_t flags[16];
+  swprintf(flags, 16, L"%d", r->flags | (list == kListEntered));
+  if (r->flags >= 0) E2eExpectFlags(flags);
   else E2eExpectDataText(kSettingsName, r->ini);
-  if (r->listMayChange) ExpectListOldOrEntered();
-  else E2eExpectDataText(kListName, kOtherList);
   if (r->okSucceeds) E2eExpectDrop(g_src.bytes, g_src.len);
   else E2eExpectDataFile(kDropName, r->drop ? kOldDrop : nullptr, sizeof kOldDrop);
   E2eExpectNoStrayFiles();
@@ -405,8 +412,9 @@ const HeldRow kHeldRows[] = {
 
 // The driver keeps the list open, as the host might while it reads or writes
 // it, with the given sharing and never delete sharing, for the whole first
-// start. Without write sharing nobody may write it and it stays as it was;
-// with it the entry is made in place, byte for byte as in an unheld list. The
+// start. Without write sharing nobody may write it: it stays as it was, the
+// entry is not noted as made, and the next start, the list let go, makes it.
+// With it the entry is made in place, byte for byte as in an unheld list. The
 // list is never cut, no temporary copy is left, the dialog still opens.
 void ListHeld(const void *row) {
   const HeldRow *r = static_cast<const HeldRow *>(row);
@@ -420,10 +428,15 @@ void ListHeld(const void *row) {
   int shown = E2eStartSorvel(&s, nullptr);
   CloseHandle(held);
   if (!shown || !E2eCancelAndExit(&s)) return;
-  if (!(r->share & FILE_SHARE_WRITE)) E2eExpectDataText(kListName, r->list);
+  if (!(r->share & FILE_SHARE_WRITE)) {
+    E2eExpectDataText(kListName, r->list);
+    E2eExpectFlags(L"0");
+    E2eExpectNoStrayFiles();
+    if (!E2eStartSorvel(&s, nullptr) || !E2eCancelAndExit(&s)) return;
+  }
   // The other tool's line stays first; sorvel's line follows the last line or
   // replaces the old 36 line.
-  else if (r->appended) ExpectListEntered(r->list, strlen(r->list));
+  if (r->appended) ExpectListEntered(r->list, strlen(r->list));
   else ExpectListEntered(OTHER_TOOL, strlen(OTHER_TOOL));
   E2eExpectFlags(L"1");
   E2eExpectNoStrayFiles();
@@ -464,8 +477,8 @@ void HungHostDialogStays(int) {
 // ---- a crowd of second copies ------------------------------------------------------
 
 // 20 more starts while the first copy shows its dialog, four at a time: each
-// is refused with its own warning and ends with 0; the first copy's files are
-// untouched and its OK still works afterwards.
+// is refused with its own warning and ends with 0; the files stay as the first
+// copy left them (its dangling line mended) and its OK still works afterwards.
 void CrowdOfCopies(int) {
   static const char kIni[] = "[sorvel]\r\nflags=5\r\n";
   const E2eSeed seed = {kIni, kOtherList, kOldDrop, sizeof kOldDrop};
@@ -492,7 +505,7 @@ void CrowdOfCopies(int) {
   E2eExpectDialogStays(&first);
   E2eExpectInt("first dialog loop box", 1, E2eGetCheck(first.dlg, IDC_LOOP));
   E2eExpectDataText(kSettingsName, kIni);
-  E2eExpectDataText(kListName, kOtherList);
+  ExpectListEntered(OTHER_TOOL, strlen(OTHER_TOOL));
   E2eExpectDrop(kOldDrop, sizeof kOldDrop);
   E2eExpectNoStrayFiles();
   // The first copy still owns its run.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <wchar.h>
 
 TEST(PathText, AppendsOnlyWhatFitsWhole) {
   struct Row {
@@ -34,4 +35,31 @@ TEST(PathText, CopyThatDoesNotFitLeavesEmptyText) {
   EXPECT_EQ(std::wstring(L""), std::wstring(buf));
   EXPECT_EQ(1, CopyBounded(buf, 4, L"abc"));
   EXPECT_EQ(std::wstring(L"abc"), std::wstring(buf));
+}
+
+TEST(PathText, LiesUnderFolderAtItsBoundary) {
+  struct Row {
+    const wchar_t* path;
+    const wchar_t* folder;
+    int expected;
+  };
+  // path (one case, long form), folder, lies under it
+  const Row rows[] = {
+      {L"C:\\TEMP\\TEMP1_S.ZIP\\S.EXE", L"C:\\TEMP\\", 1},
+      {L"C:\\TEMP\\TEMP1_S.ZIP\\S.EXE", L"C:\\TEMP", 1},
+      {L"C:\\TEMP2\\S.EXE", L"C:\\TEMP", 0},
+      {L"C:\\TEMP2\\S.EXE", L"C:\\TEMP\\", 0},
+      {L"C:\\TEMP", L"C:\\TEMP\\", 0},
+      {L"C:\\TEMP\\", L"C:\\TEMP\\", 0},
+      {L"C:\\TEM", L"C:\\TEMP", 0},
+      {L"D:\\TEMP\\S.EXE", L"C:\\TEMP\\", 0},
+      {L"C:\\TOOLS\\S.EXE", L"C:\\", 1},
+      {L"C:\\TEMP\\S.EXE", L"", 0},
+      {L"", L"C:\\TEMP\\", 0},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.expected, PathLiesUnder(row.path, row.folder))
+        << std::string(row.path, row.path + wcslen(row.path)) << " in "
+        << std::string(row.folder, row.folder + wcslen(row.folder));
+  }
 }

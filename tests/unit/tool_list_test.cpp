@@ -150,6 +150,39 @@ TEST(ToolList, Rewrite) {
     EXPECT_EQ(Hex(c.expectedNew), Hex(std::string(out.data ? out.data : "", out.size)))
         << c.name;
     FreeToolListBuffer(&out);
+    // The mend reads the line the finder names: the very line replaced here.
+    size_t start = 99, end = 99;
+    EXPECT_EQ(c.expected, FindOwnToolListLine(c.old.data(), c.old.size(), &start, &end)) << c.name;
+    if (c.expected != kToolListReplaced) continue;
+    size_t after = end < c.old.size() ? end + 2 : c.old.size();
+    EXPECT_EQ(Hex(c.expectedNew), Hex(c.old.substr(0, start) + own + c.old.substr(after))) << c.name;
+  }
+}
+
+TEST(ToolList, PathReadFromLine) {
+  const struct {
+    const char* name;
+    std::string line;  // without CR LF
+    std::string path;  // "" when it cannot be read
+  } cases[] = {
+      // name                  line                                            path
+      {"own line",             kOwn.substr(0, kOwn.size() - 2),                kPath},
+      {"trail byte 0x5C last", B("36\tA\tB\t\"C:\\\x95\x5C\""),                B("C:\\\x95\x5C")},
+      {"no fourth field",      B("36\tA\tB"),                                  ""},
+      {"empty fourth field",   B("36\tA\tB\t"),                                ""},
+      {"unquoted",             B("36\tA\tB\tC:\\s.exe"),                        ""},
+      {"only one quote",       B("36\tA\tB\t\"C:\\s.exe"),                      ""},
+      {"a quote alone",        B("36\tA\tB\t\""),                               ""},
+      {"empty quotes",         B("36\tA\tB\t\"\""),                             ""},
+      {"quote inside",         B("36\tA\tB\t\"C:\\a\"b\""),                     ""},
+      {"blank after quote",    B("36\tA\tB\t\"C:\\s.exe\" "),                   ""},
+      {"extra field after",    B("36\tA\tB\t\"C:\\s.exe\"\tC"),                 ""},
+  };
+  for (const auto& c : cases) {
+    size_t at = 99, size = 99;
+    int read = ReadToolListPath(c.line.data(), c.line.size(), &at, &size);
+    EXPECT_EQ(!c.path.empty(), read == 1) << c.name;
+    EXPECT_EQ(Hex(c.path), Hex(read ? c.line.substr(at, size) : "")) << c.name;
   }
 }
 
@@ -210,17 +243,21 @@ TEST(ToolList, EditPiecesPointIntoTheOldList) {
     std::string old;
     int expected;        // outcome
     const char* pieces;  // as DescribeEdit writes them; "" for no edit
+    int changes;         // the new content differs from the old
   } cases[] = {
-      // name                        old                              expected             pieces
-      {"no content",                 "",                              kToolListAppended,   "L"},
-      {"only line is 36",            B("36\told\r\n"),                kToolListReplaced,   "L"},
-      {"first line 36",              B("36\told\r\n1\tA"),            kToolListReplaced,   "L o8-11"},
-      {"middle line 36",             B("1\tA\r\n36\told\r\n2\tB"),    kToolListReplaced,   "o0-5 L o13-16"},
-      {"last line 36 without CR LF", B("1\tA\r\n36\told"),            kToolListReplaced,   "o0-5 L"},
-      {"no 36",                      B("1\tA\r\n"),                   kToolListAppended,   "o0-5 L"},
-      {"no 36, no final CR LF",      B("1\tA"),                       kToolListAppended,   "o0-3 N L"},
-      {"gap",                        B("1\tA\r\n\r\n2\tB"),           kToolListGap,        ""},
-      {"NUL",                        B("36\told\0\r\n"),              kToolListOutsideFormat, ""},
+      // name                        old                              expected             pieces           changes
+      {"no content",                 "",                              kToolListAppended,   "L",             1},
+      {"only line is 36",            B("36\told\r\n"),                kToolListReplaced,   "L",             1},
+      {"first line 36",              B("36\told\r\n1\tA"),            kToolListReplaced,   "L o8-11",       1},
+      {"middle line 36",             B("1\tA\r\n36\told\r\n2\tB"),    kToolListReplaced,   "o0-5 L o13-16", 1},
+      {"last line 36 without CR LF", B("1\tA\r\n36\told"),            kToolListReplaced,   "o0-5 L",        1},
+      {"no 36",                      B("1\tA\r\n"),                   kToolListAppended,   "o0-5 L",        1},
+      {"no 36, no final CR LF",      B("1\tA"),                       kToolListAppended,   "o0-3 N L",      1},
+      {"own line in place",          B("1\tA\r\n") + kOwn + B("2\tB"), kToolListReplaced,   "o0-5 L o57-60", 0},
+      {"own line twice",             kOwn + kOwn,                     kToolListReplaced,   "L o52-104",     0},
+      {"own line without CR LF",     kOwn.substr(0, 50),              kToolListReplaced,   "L",             1},
+      {"gap",                        B("1\tA\r\n\r\n2\tB"),           kToolListGap,        "",              1},
+      {"NUL",                        B("36\told\0\r\n"),              kToolListOutsideFormat, "",           1},
   };
   const std::string own = OwnLine();
   for (const auto& c : cases) {
@@ -230,6 +267,7 @@ TEST(ToolList, EditPiecesPointIntoTheOldList) {
     int outcome = RewriteToolList(c.old.data(), c.old.size(), own.data(), own.size(), &edit);
     EXPECT_EQ(c.expected, outcome) << c.name;
     EXPECT_EQ(std::string(c.pieces), DescribeEdit(edit, c.old, own)) << c.name;
+    EXPECT_EQ(c.changes, ToolListEditChanges(&edit, c.old.data(), c.old.size())) << c.name;
     size_t total = 0;
     for (int i = 0; i < edit.count; ++i) total += edit.pieces[i].size;
     EXPECT_EQ(total, edit.size) << c.name;
