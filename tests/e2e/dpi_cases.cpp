@@ -1,9 +1,11 @@
 // The insert dialog at the display scales most laptops run at (100, 150 and
-// 200 %). Each row sets the scale where Wine reads it first,
-// HKCU\Control Panel\Desktop\LogPixels, before sorvel starts. The driver is
-// per-monitor aware, so every size here is in physical pixels: the dialog must
-// be drawn at the scale rather than stretched from 96 dpi, placed on the
-// cursor and dragged exactly, and draw what it shows at that scale's size.
+// 200 %). Wine fixes a monitor's scale for the whole session, from
+// HKCU\Control Panel\Desktop\LogPixels as it stands when the first program
+// starts, so each row runs in a session of its own that run_e2e.sh starts at
+// that scale (E2E_LOGPIXELS). The driver is per-monitor aware, so every size
+// here is in physical pixels: the dialog must be drawn at the scale rather
+// than stretched from 96 dpi, placed on the cursor and dragged exactly, and
+// draw what it shows at that scale's size.
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
@@ -13,8 +15,6 @@
 #include "e2e_unix.h"
 
 namespace {
-
-const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 
 struct DpiRow {
   const char *name;
@@ -29,21 +29,13 @@ const DpiRow kDpiRows[] = {
     {"dpi_192", 192, 28, 64, 32},
 };
 
-// Sets LogPixels to dpi; *old keeps what was there (0: nothing). 1 done.
-int SetScale(DWORD dpi, DWORD *old) {
-  HKEY key;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return 0;
-  DWORD size = sizeof *old, type = 0;
-  if (old && (RegQueryValueExW(key, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE *>(old), &size) !=
-                  ERROR_SUCCESS ||
-              type != REG_DWORD))
-    *old = 0;
-  LONG r = dpi ? RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dpi), sizeof dpi)
-               : RegDeleteValueW(key, L"LogPixels");
-  RegCloseKey(key);
-  return r == ERROR_SUCCESS || (!dpi && r == ERROR_FILE_NOT_FOUND);
+// The scale the session runs at: the system DPI, which Wine takes from
+// LogPixels; -1 where the system cannot tell.
+int SessionDpi() {
+  typedef UINT(WINAPI * DpiOfSystem)();
+  DpiOfSystem dpiOf = reinterpret_cast<DpiOfSystem>(
+      reinterpret_cast<void *>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem")));
+  return dpiOf ? (int)dpiOf() : -1;
 }
 
 // The dialog's DPI awareness: 0 unaware (stretched by the system), or -1
@@ -132,15 +124,14 @@ void DragsExactly(E2eSession *s) {
 
 void Scale(const void *row) {
   const DpiRow *r = static_cast<const DpiRow *>(row);
-  DWORD old = 0;
-  if (!E2eExpectTrue("scale set in the registry", SetScale(r->dpi, &old), "write failed")) return;
+  char found[64];
+  snprintf(found, sizeof found, "%d dpi: run this row with E2E_LOGPIXELS=%lu", SessionDpi(), r->dpi);
+  if (!E2eExpectTrue("session at the row's scale (premise)", SessionDpi() == (int)r->dpi, found)) return;
   E2eSession s;
-  if (E2eOpenDialogAt(&s, nullptr, 640, 512)) {
-    AtScale(&s, r);
-    DragsExactly(&s);
-    E2eCancelAndExit(&s);
-  }
-  E2eExpectTrue("scale put back", SetScale(old, nullptr), "write failed");
+  if (!E2eOpenDialogAt(&s, nullptr, 640, 512)) return;
+  AtScale(&s, r);
+  DragsExactly(&s);
+  E2eCancelAndExit(&s);
 }
 
 const E2eTable kDpiTables[] = {

@@ -20,8 +20,9 @@ const E2eGroup *const kGroups[] = {
     &g_plantingGroup, &g_dpiGroup,
 };
 
-// Groups that run only when named.
-int RunsOnlyWhenNamed(const E2eGroup *group) { return !strcmp(group->name, "demo"); }
+// Groups that run only when named: the demo, and the display scales, each
+// row of which needs a session started at its own scale.
+int RunsOnlyWhenNamed(const E2eGroup *group) { return !strcmp(group->name, "demo") || !strcmp(group->name, "dpi"); }
 
 int Selected(const E2eGroup *group, const char *name, char **selectors, int count) {
   if (count == 0) return !RunsOnlyWhenNamed(group);

@@ -11,13 +11,9 @@ out=${2:?usage: screenshot.sh <exe-dir> <out.png> [dpi]}
 dpi=${3:-}
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
+[ -n "$dpi" ] && export E2E_LOGPIXELS=$dpi
 # shellcheck source=wine_env.sh
 source "$(dirname "$0")/wine_env.sh" || exit 2
-
-if [ -n "$dpi" ]; then
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
-    { echo "screenshot: cannot set the scale to $dpi dpi" >&2; exit 2; }
-fi
 
 winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
 export E2E_SHOT_RECT E2E_SHOT_DONE

@@ -11,7 +11,8 @@
 #                 created only when missing and never deleted),
 #                 E2E_TEMPLATE (a prefix made by make_prefix.sh: the temp prefix
 #                 starts as a copy of it instead of being made from nothing),
-#                 E2E_USE_DISPLAY=1 (use the caller's $DISPLAY, start no Xvfb).
+#                 E2E_USE_DISPLAY=1 (use the caller's $DISPLAY, start no Xvfb),
+#                 E2E_LOGPIXELS=N (the display scale in dpi, 96 by default).
 
 e2e_env_log() { echo "wine_env: $*" >&2; }
 
@@ -72,6 +73,28 @@ e2e_env_copy_prefix() {
   cp -a --link "$from" "$to" || return 1
   find "$to" -type f ! -path "$win/system32/*" ! -path "$win/syswow64/*" ! -path "$win/winsxs/*" \
     -exec sh -c 'for f; do cp -p "$f" "$f.copy" && mv -f "$f.copy" "$f" || exit 1; done' sh {} +
+}
+
+# Puts the display scale into the prefix's user registry while no wineserver
+# runs: Wine 10 fixes each monitor's DPI when the session's first process
+# meets the displays, from HKCU\Control Panel\Desktop\LogPixels, and keeps
+# it for the session; a value written later reaches only the system DPI.
+e2e_env_write_logpixels() {
+  python3 - "$WINEPREFIX/user.reg" "$1" <<'PY'
+import re, sys
+path, dpi = sys.argv[1], int(sys.argv[2])
+text = open(path, encoding="utf-8", errors="surrogateescape").read()
+value = '"LogPixels"=dword:%08x\n' % dpi
+head = re.search(r'^\[Control Panel\\\\Desktop\][^\n]*\n(#[^\n]*\n)*', text, re.M)
+if not head:
+    text += '\n[Control Panel\\\\Desktop]\n' + value
+else:
+    end = text.find('\n[', head.end())
+    end = len(text) if end < 0 else end + 1
+    section = re.sub(r'^"LogPixels"=[^\n]*\n', '', text[head.end():end], flags=re.M)
+    text = text[:head.end()] + value + section + text[end:]
+open(path, "w", encoding="utf-8", errors="surrogateescape").write(text)
+PY
 }
 
 e2e_env_setup() {
@@ -151,6 +174,13 @@ e2e_env_setup() {
     local reg="Z:$E2E_TMP/settings.reg"
     wine regedit /S "${reg//\//\\}" >>"$E2E_TMP/wineboot.log" 2>&1 \
       || { e2e_env_log "registry settings failed"; return 1; }
+  fi
+  if [ -n "${E2E_LOGPIXELS:-}" ]; then
+    wineserver -k >/dev/null 2>&1
+    wineserver -w >/dev/null 2>&1
+    e2e_env_write_logpixels "$E2E_LOGPIXELS" || { e2e_env_log "cannot set LogPixels=$E2E_LOGPIXELS"; return 1; }
+    wineserver -p || return 1
+    e2e_env_log "display scale $E2E_LOGPIXELS dpi"
   fi
   t1=$(date +%s.%N)
   E2E_PREFIX_SECONDS=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", b - a }')
