@@ -107,7 +107,12 @@ head -c $((50 * 1024 * 1024)) /dev/urandom >"$dir/sample.mp3"
 
 run() {  # run <launcher args...>: appends the raw times, fails on "error"
   local out
-  out=$(wine "$@" 2>>"$E2E_TMP/wine-stderr.log" | tr -d '\r') || { echo "$out" >&2; log "failed: $*"; exit 1; }
+  # Through a file, not a pipe: a host that a failed run left behind keeps
+  # the pipe open and the bench would wait for it for ever.
+  wine "$@" >"$E2E_TMP/run.out" 2>>"$E2E_TMP/wine-stderr.log"
+  local status=$?
+  out=$(tr -d '\r' <"$E2E_TMP/run.out")
+  [ $status = 0 ] || { echo "$out" >&2; log "failed: $*"; exit 1; }
   if grep -q '^error' <<<"$out"; then echo "$out" >&2; log "failed: $*"; exit 1; fi
   grep '^time ' <<<"$out" >>"$raw" || true
 }
