@@ -5,6 +5,9 @@
 enum {
   kSendDone = 0,
   kSendNoHost = 3,         // no host window
-  kSendNotEditing = 4,     // host gone, not editing a page, not answering in time, or not taking the notice
+  kSendNotEditing = 4,     // host gone at the probe, or not editing a page
   kSendCannotCreate = 5,   // the drop file cannot be created
+  kSendRefused = 6,        // the host runs with more rights and refuses our messages
+  kSendNotAnswering = 7,   // the host did not answer the probe: hung, or busy beyond its bound
+  kSendUnconfirmed = 8,    // the file is in place but the host never confirmed the notice
 };

@@ -4,6 +4,49 @@
 
 const wchar_t kDropFileName[] = L"$kobble.mp3";
 
+int FailedSendOutcome(unsigned long lastError, int windowExists) {
+  if (!windowExists || lastError == kErrorInvalidWindowHandle) return kMessageWindowGone;
+  if (lastError == kErrorAccessDenied) return kMessageRefused;
+  return kMessageNoAnswer;
+}
+
+namespace {
+
+// The probe's outcome as the send's result: -1 when the host is editing and
+// the send goes on.
+int ProbeResult(int outcome, long long reply) {
+  switch (outcome) {
+    case kMessageAnswered:
+      return reply != 0 ? -1 : kSendNotEditing;
+    case kMessageWindowGone:
+      // A window that is gone cannot be editing a page.
+      return kSendNotEditing;
+    case kMessageRefused:
+      return kSendRefused;
+    default:
+      return kSendNotAnswering;
+  }
+}
+
+// The notice's outcome as the send's result, with the file already in place.
+int NoticeResult(int outcome) {
+  switch (outcome) {
+    case kMessageAnswered:
+    case kMessageWindowGone:
+      // Whatever the host says, and also when it closed meanwhile.
+      return kSendDone;
+    case kMessageRefused:
+      return kSendRefused;
+    default:
+      // A host that had begun to handle the notice finishes it after the
+      // wait gave up: the page may hold the file already, so asking the user
+      // to try again could insert it twice.
+      return kSendUnconfirmed;
+  }
+}
+
+}  // namespace
+
 int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   void* ctx = ops->ctx;
   if (!ops->findHost(ctx)) return kSendNoHost;
@@ -13,7 +56,9 @@ int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   void* host = ops->findHost(ctx);
   if (!host) return kSendNotEditing;
   long long reply = 0;
-  if (!ops->sendProbe(ctx, host, kProbeWParam, kProbeLParam, &reply) || reply == 0) return kSendNotEditing;
+  int outcome = ops->sendProbe(ctx, host, kProbeWParam, kProbeLParam, &reply);
+  int probe = ProbeResult(outcome, reply);
+  if (probe >= 0) return probe;
 
   if (!ops->pathExists(ctx, source)) return kSendCannotCreate;
 
@@ -23,13 +68,7 @@ int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   if (!AppendBounded(drop, kDropPathCap, kDropFileName)) return kSendCannotCreate;
   if (!ops->copyFile(ctx, source, drop)) return kSendCannotCreate;
 
-  // Once the file is in place the send counts as done, whatever the host says
-  // and also when it has closed meanwhile; but a host that is there and never
-  // took the notice has not inserted anything, and the user must know.
   host = ops->findHost(ctx);
   if (!host) return kSendDone;
-  if (ops->sendNotice(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply)) {
-    return kSendDone;
-  }
-  return ops->hostAlive(ctx, host) ? kSendNotEditing : kSendDone;
+  return NoticeResult(ops->sendNotice(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply));
 }

@@ -17,19 +17,38 @@ enum {
 // The drop file's name inside the data folder.
 extern const wchar_t kDropFileName[];
 
+// What became of a message sent to the host and waited for.
+enum {
+  kMessageAnswered = 0,    // the host handled it; its reply is set
+  kMessageWindowGone = 1,  // the window closed before or while it waited
+  kMessageRefused = 2,     // the system would not deliver it: the host runs with more rights
+  kMessageNoAnswer = 3,    // not handled within its bound, or the host was seen hung
+};
+
+// The system's error codes that tell a failed send apart, spelled out so that
+// this stays free of windows.h.
+enum : unsigned long {
+  kErrorAccessDenied = 5,           // a process of lower integrity sent to the window
+  kErrorInvalidWindowHandle = 1400, // the window is gone
+  kErrorTimeout = 1460,             // the bound passed
+};
+
+// What a failed, bounded send comes to, from the error it left and whether
+// its window exists afterwards. A time-out and the abort of a hung receiver
+// (which leaves ERROR_TIMEOUT, or 0 on older systems) are alike no answer.
+int FailedSendOutcome(unsigned long lastError, int windowExists);
+
 struct HostLinkOps {
   void* ctx;
   // The host's window, looked up afresh; null when there is none.
   void* (*findHost)(void* ctx);
-  // Sends the editing probe and waits for the reply. Returns 1 and sets
-  // *reply when the host answered, 0 when it did not (gone, hung, too slow).
+  // Sends the editing probe and waits for the reply, within a bound or until
+  // the host is seen hung. Returns a kMessage outcome; *reply set when answered.
   int (*sendProbe)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
-  // Sends the insert notification and waits, however busy the host is, until
-  // it has taken it or a long bound has passed. Returns 1 and sets *reply when
-  // taken, 0 when not.
+  // Sends the insert notification and waits for as long as the host goes on
+  // reading messages, within a long bound when it does not. Returns a
+  // kMessage outcome; *reply set when answered.
   int (*sendNotice)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
-  // 1 while the window host (a handle found earlier) still exists.
-  int (*hostAlive)(void* ctx, void* host);
   // 1 when a file or folder exists at path.
   int (*pathExists)(void* ctx, const wchar_t* path);
   // Fills out with the data folder, trailing backslash kept; 0 when it cannot be had or does not fit.
@@ -41,8 +60,10 @@ struct HostLinkOps {
 // Runs the send: kSendDone, also when the host is gone at the third look-up or
 // closes while the notice waits, whatever it replies to the notice;
 // kSendNoHost without a host window; kSendNotEditing when the host is gone at
-// the second look-up, not editing or not answering, or has not taken the
-// notice within its bound; kSendCannotCreate when the source or the data
-// folder is missing, the drop path is too long or the copy failed. Nothing
-// done before a failure is undone.
+// the second look-up or while the probe waits, or is not editing;
+// kSendRefused when the system refuses either message (an elevated host);
+// kSendNotAnswering when the probe is not answered; kSendCannotCreate when the
+// source or the data folder is missing, the drop path is too long or the copy
+// failed; kSendUnconfirmed when the file is in place and the notice was not
+// confirmed by a host still there. Nothing done before a failure is undone.
 int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags);

@@ -12,32 +12,40 @@ void* FindHost(void*) {
   return FindWindowA("Kobble API-kurasu", "Kobble TSR");
 }
 
+// The outcome of a bounded send, from what the system said. The error is
+// read before anything else can replace it.
+int Outcome(HWND host, LRESULT sent, DWORD_PTR result, long long* reply) {
+  if (sent) {
+    *reply = static_cast<long long>(result);
+    return kMessageAnswered;
+  }
+  DWORD error = GetLastError();
+  return FailedSendOutcome(error, IsWindow(host) ? 1 : 0);
+}
+
 int SendProbe(void*, void* host, unsigned wParam, long lParam, long long* reply) {
   // A hung host must not freeze the dialog: give up after a bound, or at once
   // when the system sees it hung.
+  HWND window = static_cast<HWND>(host);
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(static_cast<HWND>(host), kInsertMessage, wParam, lParam,
-                           SMTO_ABORTIFHUNG, kHostReplyTimeoutMs, &result)) {
-    return 0;
-  }
-  *reply = static_cast<long long>(result);
-  return 1;
+  SetLastError(0);
+  LRESULT sent = SendMessageTimeoutA(window, kInsertMessage, wParam, lParam, SMTO_ABORTIFHUNG, kHostReplyTimeoutMs,
+                                     &result);
+  return Outcome(window, sent, result, reply);
 }
 
 int SendNotice(void*, void* host, unsigned wParam, long lParam, long long* reply) {
-  // The host has just answered the probe, so it is alive; if it looks hung
-  // now it is busy, and giving up early would lose the insertion. Wait for it,
-  // within a bound that still lets the user try again.
+  // The host has just answered the probe. While it goes on reading messages
+  // (it may show a box of its own about the file, open for as long as the
+  // user takes) the wait goes on; only a host that stops reading them is
+  // given up on, after the bound.
+  HWND window = static_cast<HWND>(host);
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(static_cast<HWND>(host), kInsertMessage, wParam, lParam, SMTO_NORMAL,
-                           kHostNoticeTimeoutMs, &result)) {
-    return 0;
-  }
-  *reply = static_cast<long long>(result);
-  return 1;
+  SetLastError(0);
+  LRESULT sent = SendMessageTimeoutA(window, kInsertMessage, wParam, lParam, SMTO_NOTIMEOUTIFNOTHUNG,
+                                     kHostNoticeTimeoutMs, &result);
+  return Outcome(window, sent, result, reply);
 }
-
-int HostAlive(void*, void* host) { return IsWindow(static_cast<HWND>(host)) ? 1 : 0; }
 
 int Exists(void*, const wchar_t* path) { return PathExists(path); }
 
@@ -75,6 +83,6 @@ int Copy(void*, const wchar_t* from, const wchar_t* to) {
 }  // namespace
 
 int SendToHost(const wchar_t* sourcePath, int flags) {
-  const HostLinkOps ops = {nullptr, FindHost, SendProbe, SendNotice, HostAlive, Exists, DataFolder, Copy};
+  const HostLinkOps ops = {nullptr, FindHost, SendProbe, SendNotice, Exists, DataFolder, Copy};
   return RunSendSequence(&ops, sourcePath, flags);
 }

@@ -3,14 +3,12 @@
 
 #include "host/send_result.h"
 
-// How long the host may take to answer the editing probe, and to take the
-// insert notification (a host busy saving a large notebook reads no messages
-// for a while, and only this bound ends the wait for it).
+// How long the host may take to answer the editing probe, and how long it may
+// read no messages while it has the insert notification (a host busy saving a
+// large notebook reads none for a while, and only this bound ends the wait).
 enum { kHostReplyTimeoutMs = 10000, kHostNoticeTimeoutMs = 60000 };
 
 // Checks the host, copies sourcePath over the drop file and notifies the host
-// with the option bits of flags. Returns kSendDone, or kSendNoHost when the
-// host is not running, kSendNotEditing when it is not editing (or not
-// answering the probe in time, or not taking the notice within its bound),
-// kSendCannotCreate when the drop file cannot be created.
+// with the option bits of flags. Returns kSendDone, or the failure of
+// host/send_result.h that tells the user what to do.
 int SendToHost(const wchar_t* sourcePath, int flags);

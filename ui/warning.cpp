@@ -17,6 +17,9 @@ const Warning kWarnings[] = {
     {kSendNoHost, L"『Kobble』が起動していません．"},
     {kSendNotEditing, L"『Kobble』の編集中ではありません．"},
     {kSendCannotCreate, L"『Kobble』のファイルが作成できません．"},
+    {kSendRefused, L"『Kobble』が管理者として実行されているため、挿入できません．Sorvelも管理者として実行してください．"},
+    {kSendNotAnswering, L"『Kobble』が応答していません．しばらく待ってから、もう一度［OK］を押してください．"},
+    {kSendUnconfirmed, L"『Kobble』から挿入の確認がありません．ページに挿入されたかを確かめてください．"},
 };
 
 }  // namespace

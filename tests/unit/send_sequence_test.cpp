@@ -13,6 +13,8 @@ namespace {
 struct Fake {
   std::vector<int> hostAtLookup;  // 1 = window there, per look-up; missing entries = there
   int probeAnswered = 1;
+  unsigned long probeError = 0;  // what the system says when it is not
+  int windowAfterProbe = 1;
   long long probeReply = 1;
   int sourceExists = 1;
   int dataFolderOk = 1;
@@ -21,6 +23,7 @@ struct Fake {
   int copyOk = 1;
   long long notifyReply = 1;
   int noticeTaken = 1;     // the host took the notice within the bound
+  unsigned long noticeError = kErrorTimeout;
   int aliveAfterNotice = 1;  // its window still exists after the notice
 
   size_t lookups = 0;
@@ -42,25 +45,19 @@ int SendProbe(void* ctx, void* host, unsigned wParam, long lParam, long long* re
   Fake* f = Of(ctx);
   EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
   f->trace += "send(" + std::to_string(wParam) + "," + std::to_string(lParam) + ") ";
-  if (!f->probeAnswered) return 0;
+  // As the platform does: the error left and the window's existence decide.
+  if (!f->probeAnswered) return FailedSendOutcome(f->probeError, f->windowAfterProbe);
   *reply = f->probeReply;
-  return 1;
+  return kMessageAnswered;
 }
 
 int SendNotice(void* ctx, void* host, unsigned wParam, long lParam, long long* reply) {
   Fake* f = Of(ctx);
   EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
   f->trace += "notice(" + std::to_string(wParam) + "," + std::to_string(lParam) + ") ";
-  if (!f->noticeTaken) return 0;
+  if (!f->noticeTaken) return FailedSendOutcome(f->noticeError, f->aliveAfterNotice);
   *reply = f->notifyReply;
-  return 1;
-}
-
-int HostAlive(void* ctx, void* host) {
-  Fake* f = Of(ctx);
-  EXPECT_EQ(reinterpret_cast<void*>(0x1234), host);
-  f->trace += "alive? ";
-  return f->aliveAfterNotice;
+  return kMessageAnswered;
 }
 
 int PathExists(void* ctx, const wchar_t* path) {
@@ -90,12 +87,12 @@ int CopyFile(void* ctx, const wchar_t*, const wchar_t* to) {
 }
 
 int Send(Fake* f, int flags) {
-  HostLinkOps ops = {f, FindHost, SendProbe, SendNotice, HostAlive, PathExists, DataFolder, CopyFile};
+  HostLinkOps ops = {f, FindHost, SendProbe, SendNotice, PathExists, DataFolder, CopyFile};
   return RunSendSequence(&ops, L"D:\\music\\a.mp3", flags);
 }
 
 const char kFullRoad[] = "find find send(1,0) source? appdata folder? copy find notice(2,5) ";
-const char kNoticeNotTaken[] = "find find send(1,0) source? appdata folder? copy find notice(2,5) alive? ";
+const char kProbeOnly[] = "find find send(1,0) ";
 
 }  // namespace
 
@@ -112,7 +109,16 @@ TEST(SendSequence, EachFailureStopsAtItsStepWithItsCode) {
       {"no host window", [](Fake* f) { f->hostAtLookup = {0}; }, kSendNoHost, "find "},
       {"host gone at second look-up", [](Fake* f) { f->hostAtLookup = {1, 0}; }, kSendNotEditing, "find find "},
       {"probe replies zero", [](Fake* f) { f->probeReply = 0; }, kSendNotEditing, "find find send(1,0) "},
-      {"probe not answered in time", [](Fake* f) { f->probeAnswered = 0; }, kSendNotEditing, "find find send(1,0) "},
+      {"probe timed out", [](Fake* f) { f->probeAnswered = 0, f->probeError = kErrorTimeout; }, kSendNotAnswering,
+       kProbeOnly},
+      {"probe aborted, host seen hung", [](Fake* f) { f->probeAnswered = 0, f->probeError = 0; }, kSendNotAnswering,
+       kProbeOnly},
+      {"probe refused, host elevated", [](Fake* f) { f->probeAnswered = 0, f->probeError = kErrorAccessDenied; },
+       kSendRefused, kProbeOnly},
+      {"host closed while the probe waited", [](Fake* f) { f->probeAnswered = 0, f->windowAfterProbe = 0; },
+       kSendNotEditing, kProbeOnly},
+      {"probe to a handle gone stale",
+       [](Fake* f) { f->probeAnswered = 0, f->probeError = kErrorInvalidWindowHandle; }, kSendNotEditing, kProbeOnly},
       {"source missing", [](Fake* f) { f->sourceExists = 0; }, kSendCannotCreate, "find find send(1,0) source? "},
       {"appdata unavailable", [](Fake* f) { f->dataFolderOk = 0; }, kSendCannotCreate, "find find send(1,0) source? appdata "},
       {"data folder missing", [](Fake* f) { f->folderExists = 0; }, kSendCannotCreate,
@@ -122,20 +128,23 @@ TEST(SendSequence, EachFailureStopsAtItsStepWithItsCode) {
        "find find send(1,0) source? appdata folder? copy find "},
       {"notification replies zero", [](Fake* f) { f->notifyReply = 0; }, kSendDone, kFullRoad},
       {"notification replies -1", [](Fake* f) { f->notifyReply = -1; }, kSendDone, kFullRoad},
-      {"notice not taken in time, host still there", [](Fake* f) { f->noticeTaken = 0; }, kSendNotEditing,
-       kNoticeNotTaken},
-      {"notice not taken, host closed while it waited",
-       [](Fake* f) {
-         f->noticeTaken = 0;
-         f->aliveAfterNotice = 0;
-       },
-       kSendDone, kNoticeNotTaken},
+      {"notice timed out, host still there", [](Fake* f) { f->noticeTaken = 0; }, kSendUnconfirmed, kFullRoad},
+      {"notice aborted, host seen hung", [](Fake* f) { f->noticeTaken = 0, f->noticeError = 0; }, kSendUnconfirmed,
+       kFullRoad},
+      {"notice timed out, host closed while it waited",
+       [](Fake* f) { f->noticeTaken = 0, f->aliveAfterNotice = 0; }, kSendDone, kFullRoad},
+      {"notice refused", [](Fake* f) { f->noticeTaken = 0, f->noticeError = kErrorAccessDenied; }, kSendRefused,
+       kFullRoad},
   };
   for (const Row& row : rows) {
     Fake f;
     row.setup(&f);
     EXPECT_EQ(row.expected, Send(&f, kFlagListEntryMade | kFlagAutoplay)) << row.name;
     EXPECT_EQ(std::string(row.trace), f.trace) << row.name;
+    // Whatever the host made of the notice, the file it was about is in place.
+    if (f.trace.find("copy") != std::string::npos && f.copyOk) {
+      EXPECT_EQ(f.dataFolder + L"$kobble.mp3", f.copiedTo) << row.name;
+    }
   }
 }
 
