@@ -13,6 +13,7 @@
 #include "ui/warning.h"
 #include "window/dpi.h"
 #include "window/drag_mover.h"
+#include "window/message_filter.h"
 #include "window/place_near_cursor.h"
 
 namespace {
@@ -85,8 +86,9 @@ void OnInitDialog(HWND dialog) {
   CheckDlgButton(dialog, IDC_AUTOPLAY, (flags & kFlagAutoplay) ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_LOOP, (flags & kFlagLoop) ? BST_CHECKED : BST_UNCHECKED);
   // Files are accepted from here on, not through the template, which stays
-  // as it shipped.
+  // as it shipped; also when this copy runs elevated and Explorer does not.
   DragAcceptFiles(dialog, TRUE);
+  AllowDropsFromLowerRights(dialog);
 }
 
 // The dialog accepts files only while it is enabled. A box of its own over it

@@ -29,6 +29,12 @@ MAX_SIZE = 64 * 1024
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll",
                 "comdlg32.dll", "msvcrt.dll"}
 
+# Functions that some supported Windows lacks (Vista has none of them, 8.1
+# only the first): an import of one would stop the exe from starting there, so
+# each is looked up by name at run time, and its name is in the image.
+LATE_FUNCTIONS = ("SetDefaultDllDirectories", "GetDpiForWindow", "GetSystemMetricsForDpi",
+                  "ChangeWindowMessageFilterEx")
+
 # Header flags that keep the image safe where it is run from a download
 # folder: a random base, no code run from data, no SEH handler that an
 # overwritten stack could name, and no compatibility shims for terminal servers.
@@ -249,6 +255,26 @@ class Image:
                     break
                 names.append(self.cstring(desc[1]))
                 at += 32
+        return names
+
+    def imported_functions(self):
+        """Names of the functions of the ordinary import table (PE32 thunks)."""
+        names = []
+        rva = self.dirs[1][0]
+        at = self.offset(rva) if rva else None
+        while at is not None:
+            desc = struct.unpack_from("<IIIII", self.data, at)
+            if desc == (0, 0, 0, 0, 0):
+                break
+            thunk = self.offset(desc[0] or desc[4])
+            while True:
+                entry = struct.unpack_from("<I", self.data, thunk)[0]
+                if entry == 0:
+                    break
+                if not entry & 0x80000000:
+                    names.append(self.cstring(entry + 2))
+                thunk += 4
+            at += 20
         return names
 
     def resource_timestamp(self):
@@ -603,6 +629,10 @@ def main(argv):
     lowered = sorted(name.lower() for name in imports)
     report.check("imports only from system DLLs and msvcrt.dll", [],
                  [name for name in lowered if name not in ALLOWED_DLLS])
+    functions = set(image.imported_functions())
+    for name in LATE_FUNCTIONS:
+        report.check("%s looked up at run time, not imported" % name, (False, True),
+                     (name in functions, name.encode("ascii") + b"\0" in data))
     check_manifest(report, resources)
     for spec in DIALOGS:
         check_dialog(report, resources, spec, CONTROLS[spec[0]])
