@@ -18,6 +18,9 @@
 //   --log PATH            append one line per 1061 message, flushed at once
 //   --ready PATH          create this file once the window exists
 //   --hidden              do not show the window
+// Posted to it, kStallMessage (WM_APP + 1) with wParam N makes it read no
+// messages for N ms from then on: a host that hangs before it is asked, so
+// that a probe sent meanwhile finds it not answering.
 // By hand it is a small window listing what arrived, with an "editing" check
 // box that decides the probe reply.
 #include <windows.h>
@@ -29,6 +32,7 @@
 namespace {
 
 const UINT kInsertMessage = WM_USER + 37;  // 1061
+const UINT kStallMessage = WM_APP + 1;
 const int kIdList = 100;
 const int kIdEditing = 101;
 const wchar_t kClassName[] = L"Kobble API-kurasu";
@@ -200,6 +204,7 @@ void OnCommand(WPARAM wParam) {
 LRESULT CALLBACK StandinProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case kInsertMessage: return OnInsertMessage(hwnd, wParam, lParam);
+    case kStallMessage: Sleep((DWORD)wParam); return 0;
     case WM_CREATE: OnCreate(hwnd); return 0;
     case WM_SIZE: OnSize(lParam); return 0;
     case WM_COMMAND: OnCommand(wParam); return 0;

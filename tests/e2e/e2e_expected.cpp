@@ -7,6 +7,7 @@ const wchar_t kWarnAlreadyRunning[] = L"二重起動です.";
 const wchar_t kWarnNotRunning[] = L"『Kobble』が起動していません．";
 const wchar_t kWarnNotEditing[] = L"『Kobble』の編集中ではありません．";
 const wchar_t kWarnCannotCreate[] = L"『Kobble』のファイルが作成できません．";
+const wchar_t kWarnNotAnswering[] = L"『Kobble』が応答していません．しばらく待ってから、もう一度［OK］を押してください．";
 const wchar_t kChooserTitle[] = L"Kobbleに挿入するMP3ファイルを選択する";
 const wchar_t kAboutTitle[] = L"『Sorvel』について";
 const wchar_t kTitleLine[] = L"Sorvel (KobbleにMP3を挿入する)";

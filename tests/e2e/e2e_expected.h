@@ -13,6 +13,7 @@ extern const wchar_t kWarnAlreadyRunning[];  // 二重起動です.
 extern const wchar_t kWarnNotRunning[];      // 『Kobble』が起動していません．
 extern const wchar_t kWarnNotEditing[];      // 『Kobble』の編集中ではありません．
 extern const wchar_t kWarnCannotCreate[];    // 『Kobble』のファイルが作成できません．
+extern const wchar_t kWarnNotAnswering[];    // 『Kobble』が応答していません．...
 extern const wchar_t kChooserTitle[];        // the open-file dialog's title
 extern const wchar_t kAboutTitle[];          // 『Sorvel』について
 extern const wchar_t kTitleLine[];           // the insert dialog's title line
@@ -36,9 +37,11 @@ enum : DWORD {
 // A hold drags after 500 ms; a drag seen sooner than this after the press
 // came from something else than the hold.
 const unsigned long long kHoldFloorMs = 400;
-// The tool gives up on a hung host after 10 s: its warning comes within
-// these bounds after OK, and within kHungWarningWaitMs at the latest.
-const long long kHungWarningFromMs = 9000, kHungWarningToMs = 14000;
+// The tool gives up on a host that does not answer the probe after 10 s, or
+// at once when the system sees it hung: its warning comes within these bounds
+// after OK (from kHungWarningFromMs on for a host that was answering until
+// asked), and within kHungWarningWaitMs at the latest.
+const long long kHungWarningFromMs = 9000, kHungWarningToMs = 12000;
 const DWORD kHungWarningWaitMs = 20000;
 // A host that answers the probe and then reads no messages for kBusyHostMs,
 // longer than the probe's bound: the tool waits up to 60 s for it to take the

@@ -11,6 +11,11 @@ namespace {
 wchar_t g_hostLog[MAX_PATH];
 wchar_t g_hostReady[MAX_PATH];
 
+// The stand-in's message that makes it stop reading messages for wParam ms.
+const UINT kStallMessage = WM_APP + 1;
+
+HWND HostWindow() { return FindWindowW(L"Kobble API-kurasu", L"Kobble TSR"); }
+
 }  // namespace
 
 void E2eHostBeginCase(int serial) {
@@ -35,6 +40,18 @@ int E2eStartHost_(E2E_LOC, const wchar_t *options, E2eProc *host) {
     Sleep(20);
   }
   return 1;
+}
+
+int E2eStallHost_(E2E_LOC, DWORD ms) {
+  HWND host = HostWindow();
+  if (!E2eExpectTrue_(E2E_THERE, "stand-in host window", host != nullptr, "none")) return 0;
+  return E2eExpectTrue_(E2E_THERE, "stall posted to the host", PostMessageW(host, kStallMessage, ms, 0), "refused");
+}
+
+int E2eHostAnswers(DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  HWND host = HostWindow();
+  return host && SendMessageTimeoutW(host, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) ? 1 : 0;
 }
 
 const wchar_t *E2eHostLogPath() { return g_hostLog; }

@@ -36,6 +36,12 @@ void E2eHostBeginCase(int serial);
 // options and waits for its window. 1 up; 0 failed (reported).
 int E2eStartHost_(E2E_LOC, const wchar_t *options, E2eProc *host);
 #define E2eStartHost(options, host) E2eStartHost_(E2E_HERE, options, host)
+// Makes the running stand-in host read no messages for ms from now on (a
+// host that hangs). 1 asked; 0 failed (reported).
+int E2eStallHost_(E2E_LOC, DWORD ms);
+#define E2eStallHost(ms) E2eStallHost_(E2E_HERE, ms)
+// Waits until the stand-in host reads messages again; 1 when it did within timeoutMs.
+int E2eHostAnswers(DWORD timeoutMs);
 // Path of this case's host log.
 const wchar_t *E2eHostLogPath();
 // Reads this case's host log (an absent log reads as no messages).

@@ -114,15 +114,15 @@ int E2eExpectDialogStays_(E2E_LOC, E2eSession *s) {
   return ok && E2eExpectTrue_(E2E_THERE, "dialog still open", IsWindow(s->dlg) && IsWindowVisible(s->dlg), "it closed");
 }
 
-HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text) {
+HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text, long long fromMs) {
   unsigned long long start = E2eNowMs();
   HWND box = E2eFindMessageBox(pid, kHungWarningWaitMs);
   long long elapsed = (long long)(E2eNowMs() - start);
   if (!E2eExpectTrue_(E2E_THERE, "warning within 20 s", box != nullptr, "none")) return nullptr;
-  char found[64];
+  char found[64], what[64];
   snprintf(found, sizeof found, "%lld ms", elapsed);
-  E2eExpectTrue_(E2E_THERE, "warning after 9..14 s", elapsed >= kHungWarningFromMs && elapsed <= kHungWarningToMs,
-                 found);
+  snprintf(what, sizeof what, "warning after %lld..%lld ms", fromMs, kHungWarningToMs);
+  E2eExpectTrue_(E2E_THERE, what, elapsed >= fromMs && elapsed <= kHungWarningToMs, found);
   wchar_t shown[256];
   E2eExpectText_(E2E_THERE, "warning text", text, E2eMessageBoxText(box, shown, 256));
   return box;

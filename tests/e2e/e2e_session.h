@@ -53,14 +53,14 @@ int E2eExpectExitZero_(E2E_LOC, E2eSession *s);
 int E2eCancelAndExit_(E2E_LOC, E2eSession *s);
 // Sorvel still runs and its dialog is still open.
 int E2eExpectDialogStays_(E2E_LOC, E2eSession *s);
-// Waits for the warning sorvel (pid) shows when the host hangs on the probe:
-// it must come kHungWarningFromMs..kHungWarningToMs after the call and carry
-// text. Returns the box, still open, or null when none came.
-HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text);
+// Waits for the warning sorvel (pid) shows when the host does not answer the
+// probe: it must come fromMs..kHungWarningToMs after the call and carry text.
+// Returns the box, still open, or null when none came.
+HWND E2eExpectHungHostWarning_(E2E_LOC, DWORD pid, const wchar_t *text, long long fromMs);
 #define E2eExpectExitZero(s) E2eExpectExitZero_(E2E_HERE, s)
 #define E2eCancelAndExit(s) E2eCancelAndExit_(E2E_HERE, s)
 #define E2eExpectDialogStays(s) E2eExpectDialogStays_(E2E_HERE, s)
-#define E2eExpectHungHostWarning(pid, text) E2eExpectHungHostWarning_(E2E_HERE, pid, text)
+#define E2eExpectHungHostWarning(pid, text, fromMs) E2eExpectHungHostWarning_(E2E_HERE, pid, text, fromMs)
 
 // ---- Moving the dialog ---------------------------------------------------------
 // Whether a drag is under way is read from outside as the mouse capture of

@@ -444,7 +444,7 @@ void ListHeld(const void *row) {
 
 // ---- a host that hangs -----------------------------------------------------------
 
-// The host does not answer the probe for 15 s: warning 4 after the bound, the
+// The host does not answer the probe for 15 s: warning 7 after the bound, the
 // dialog keeps what the user entered, and the tool can be left at once while
 // the host still hangs.
 void HungHostDialogStays(int) {
@@ -455,7 +455,7 @@ void HungHostDialogStays(int) {
   if (!E2eStartSorvel(&s, nullptr)) return;
   E2eFillAndOk(s.dlg, g_src.path, 1, 1);
   unsigned long long start = E2eNowMs();
-  HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotEditing);
+  HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotAnswering, kHungWarningFromMs);
   if (!box) return;
   E2eDismissMessageBox(box);
   wchar_t text[300];

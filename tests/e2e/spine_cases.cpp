@@ -199,6 +199,7 @@ const TypedRow kTypedRows[] = {
     {"typed_blanks", L"  ", L" \t", L"song.mp3", 1},
     {"typed_quoted_blanks_outside", L" \"", L"\"  ", L"song.mp3", 1},
     {"typed_quote_in_name", L"", L"", L"so\"ng.mp3", 0},
+    {"typed_mark_in_front", L"\x202A", L"", L"song.mp3", 1},
 };
 
 void Typed(const void *row) {
@@ -293,17 +294,42 @@ void CannotCreate(const void *row) {
 }
 
 // A host that does not answer the probe: the wait is bounded (10 s) and ends
-// in warning 4.
+// in warning 7, which says to try again later, not that no page is open.
 void HungHost(int) {
   E2eSession s;
   E2eProc host;
   if (!E2eMakeSource(&g_src, g_workDir, L"hung.mp3", 100, 5)) return;
   if (!E2eStartHost(L"--probe-delay-ms 15000", &host) || !E2eOpenDialog(&s, nullptr)) return;
   E2eFillAndOk(s.dlg, g_src.path, 0, 0);
-  HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotEditing);
+  HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotAnswering, kHungWarningFromMs);
   if (!box) return;
   E2eDismissMessageBox(box);
   E2eExpectNoDrop();
+}
+
+// The host stops reading messages before it is asked (hung, or busy saving):
+// warning 7 within the probe's bound, nothing copied; once it reads them
+// again, OK inserts the file exactly once (the probe that timed out was
+// withdrawn, not answered later).
+void StalledHost(int) {
+  E2eSession s;
+  E2eProc host;
+  if (!E2eMakeSource(&g_src, g_workDir, L"stalled.mp3", 4099, 23)) return;
+  if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr) || !E2eStallHost(kBusyHostMs)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 1, 1);
+  HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotAnswering, 0);
+  if (!box) return;
+  E2eDismissMessageBox(box);
+  E2eExpectTrue("warning dismissed", E2eWaitGone(box, kGoneWaitMs), "still open");
+  E2eExpectDialogStays(&s);
+  E2eExpectNoDrop();
+  if (!E2eExpectTrue("host reads messages again", E2eHostAnswers(kBusyHostNoticeWaitMs), "still stalled")) return;
+  E2eClick(s.dlg, IDOK);
+  if (!E2eExpectExitZero(&s) || !E2eExpectDrop(g_src.bytes, g_src.len)) return;
+  E2eHostLog log;
+  E2eReadHostLog(&log);
+  const E2eSent sent[] = {{1, 0}, {6, 5}};
+  if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
 }
 
 // A failed OK and a second OK: every step runs again from the first look-up.
@@ -528,6 +554,7 @@ const E2eCase kInsertCases[] = {
     {"host_absent", HostAbsent, 0},
     {"probe_zero", ProbeZero, 0},
     {"hung_host", HungHost, 0},
+    {"stalled_host", StalledHost, 0},
 };
 
 const E2eCase kDialogCases[] = {
