@@ -5,6 +5,7 @@
 #   bash bench/run_bench.sh            # RUNS=12 runs per figure
 #   RUNS=20 bash bench/run_bench.sh
 #   BENCH_ONLY=toollist bash bench/run_bench.sh   # the tool-list rows alone
+#   RUNS=20 BENCH_ONLY=startup bash bench/run_bench.sh   # the start-up rows alone
 #
 # It builds the 64-bit programs (build-bench-w64 by default) and the shipped
 # 32-bit exe (build-bench-w32), compiles
@@ -46,14 +47,16 @@
 # Environment: RUNS (default 12), BENCH_KEEP_RAW=path (copy the raw times),
 # E2E_PREFIX=path (keep the Wine prefix there between runs; see wine_env.sh),
 # BENCH_ONLY=toollist (tool-list rows, their steps and the start-up cross-check
-# only), BENCH_BUILD=name (build folders name-w64 and name-w32; default
+# only), BENCH_ONLY=startup (the start-up rows only, each against the floor and
+# against the floor that shows Sorvel's dialog, 64-bit and shipped 32-bit; the
+# warm-up's list holds the own line), BENCH_BUILD=name (build folders name-w64 and name-w32; default
 # build-bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 runs=${RUNS:-12}
 only=${BENCH_ONLY:-all}
-case $only in all|toollist) ;; *) echo "bench: BENCH_ONLY is all or toollist" >&2; exit 2;; esac
+case $only in all|toollist|startup) ;; *) echo "bench: BENCH_ONLY is all, toollist or startup" >&2; exit 2;; esac
 jobs=2
 
 log() { echo "bench: $*" >&2; }
@@ -87,6 +90,9 @@ $cxx "${cflags[@]}" -o "$tools/bench_host.exe" bench/bench_host.cpp "${lflags[@]
 # The floor for the shipped exe: the same source and flags, 32-bit.
 i686-w64-mingw32-windres -i bench/floor.rc -o "$tools/floor32_rc.o"
 i686-w64-mingw32-g++ "${cflags[@]}" -o "$tools/floor32.exe" bench/floor.cpp "$tools/floor32_rc.o" "${lflags[@]}" -mwindows
+i686-w64-mingw32-windres -I"$b32/art" -I"$root/ui" -i ui/sorvel.rc -o "$tools/sorvel32_rc.o"
+i686-w64-mingw32-g++ "${cflags[@]}" -DFLOOR_DIALOG=102 -o "$tools/floor32_dialog102.exe" bench/floor.cpp \
+  "$tools/sorvel32_rc.o" "${lflags[@]}" -mwindows
 $cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
 $cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
   host/tool_list_entry.cpp host/tool_list.cpp host/list_in_place.cpp base/settings_value.cpp base/data_folder.cpp base/path_text.cpp \
@@ -100,7 +106,7 @@ raw=$E2E_TMP/raw.txt
 dir=$WINEPREFIX/drive_c/bench
 mkdir -p "$dir"
 cp "$b32/sorvel.exe" "$dir/sorvel32.exe"
-cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/floor32.exe" "$tools/floor_comdlg32.exe" "$tools/floor_dialog102.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
+cp "$b64/sorvel.exe" "$tools/floor.exe" "$tools/floor32.exe" "$tools/floor32_dialog102.exe" "$tools/floor_comdlg32.exe" "$tools/floor_dialog102.exe" "$tools/bench_host.exe" "$tools/launch.exe" "$tools/toollist_bench.exe" "$dir/"
 have_standin=0
 if [ -f "$b64/kobble_standin.exe" ]; then cp "$b64/kobble_standin.exe" "$dir/"; have_standin=1; fi
 head -c $((50 * 1024 * 1024)) /dev/urandom >"$dir/sample.mp3"
@@ -124,6 +130,20 @@ user_dir=$(cd "$WINEPREFIX/drive_c/users" && for d in *; do [ "$d" != Public ] &
 appdata_win="C:\\users\\$user_dir\\AppData\\Roaming"
 appdata=$WINEPREFIX/drive_c/users/$user_dir/AppData/Roaming
 [ -f "$appdata/Kx/kx.ini" ] || { log "no settings file after the warm-up runs"; exit 1; }
+
+if [ "$only" = startup ]; then
+  log "start-up only: $runs runs each, against the floor and the floor with Sorvel's dialog"
+  run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor.exe'
+  run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel.exe' 'C:\bench\floor_dialog102.exe' startup-dialog102
+  if wine "$b32/bitness_probe.exe" 2>/dev/null | grep -q '^32-bit code runs'; then
+    run 'C:\bench\launch.exe' startup 3 'C:\bench\sorvel32.exe' 'C:\bench\floor32.exe' warm-32
+    run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel32.exe' 'C:\bench\floor32.exe' startup-32
+    run 'C:\bench\launch.exe' startup "$runs" 'C:\bench\sorvel32.exe' 'C:\bench\floor32_dialog102.exe' \
+      startup-32-dialog102
+  else
+    log "this machine does not run 32-bit programs: no rows for the shipped exe"
+  fi
+fi
 
 if [ "$only" = all ]; then
   log "start-up: $runs runs each"
@@ -157,6 +177,7 @@ if [ "$only" = all ]; then
   fi
 fi
 
+if [ "$only" != startup ]; then
 log "tool list: $runs runs each on 1, 10, 50 MiB"
 run 'C:\bench\toollist_bench.exe' "$runs" 1 10 50
 
@@ -170,6 +191,7 @@ awk 'BEGIN { n = 100000; for (i = 0; i < n; i++) { id = (i == n / 2) ? 36 : 1000
   while (length(s) < 103) s = s " "; printf "%s\r\n", s } }' >"$dir/list10.txt"
 run 'C:\bench\launch.exe' firstrun "$runs" 'C:\bench\sorvel.exe' "$appdata_win\\Kx\\kx.ini" \
   "$appdata_win\\Kx\\\$exec-list.txt" 'C:\bench\list10.txt'
+fi
 
 size32=$(stat -c %s "$b32/sorvel.exe")
 size64=$(stat -c %s "$b64/sorvel.exe")
@@ -181,6 +203,7 @@ import statistics, sys
 
 raw, size32, size64, runs, have_standin = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5] == "1"
 everything = sys.argv[6] == "all"
+startup_only = sys.argv[6] == "startup"
 times = {}
 for line in open(raw):
     _, row, subject, ms = line.split()
@@ -222,6 +245,21 @@ if everything:
             "<= 1.10", 1.10)
     else:
         rows.append(("shipped 32-bit exe", "not run: no 32-bit code here", "", "", "", "", ""))
+
+if startup_only:
+    for key, name in (("startup", "start-up to dialog"), ("startup-dialog102", "vs floor with Sorvel's dialog"),
+                      ("startup-32", "shipped 32-bit: start-up"),
+                      ("startup-32-dialog102", "shipped 32-bit vs Sorvel's dialog")):
+        if (key, "sorvel") in times:
+            add(name, times[(key, "sorvel")], times[(key, "floor")], "<= 1.10", 1.10)
+    print()
+    print("Sorvel start-up, one warm Wine prefix, %s runs each; times in ms (min median max)" % runs)
+    head = "%-34s %-26s %-26s %6s %6s  %-8s %s" % ("figure", "sorvel", "floor", "ratio", "paired", "target", "")
+    print(head)
+    print("-" * len(head))
+    for r in rows:
+        print("%-34s %-26s %-26s %6s %6s  %-8s %s" % r)
+    sys.exit(0)
 
 for mib in (1, 10, 50):
     s, f = times[("toollist-%d" % mib, "sorvel")], times[("toollist-%d" % mib, "floor")]
