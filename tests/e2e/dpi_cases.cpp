@@ -1,5 +1,5 @@
-// The insert dialog at the display scales most laptops run at (100, 150 and
-// 200 %). Wine fixes a monitor's scale for the whole session, from
+// The insert dialog at the display scales most laptops run at (100, 150, 175
+// and 200 %). Wine fixes a monitor's scale for the whole session, from
 // HKCU\Control Panel\Desktop\LogPixels as it stands when the first program
 // starts, so each row runs in a session of its own that run_e2e.sh starts at
 // that scale (E2E_LOGPIXELS). The driver is per-monitor aware, so every size
@@ -26,6 +26,10 @@ const DpiRow kDpiRows[] = {
     // name      dpi  glyph at least  big icon  small icon
     {"dpi_96", 96, 14, 32, 16},
     {"dpi_144", 144, 21, 48, 24},
+    // The glyph bound is 7/8 of 28 rounded down. Wine asks 56 and 28 here (32
+    // and 16 times 1.75); the program icon has no 56 px image, so its big
+    // icon is a scaled one.
+    {"dpi_168", 168, 24, 56, 28},
     {"dpi_192", 192, 28, 64, 32},
 };
 

@@ -4,8 +4,8 @@ icons and cursors.
 
     python3 make_art.py OUTDIR
 
-Each pixel-art file holds one square image of 16, 20, 24, 32, 40, 48 or 64
-pixels: '#' comment lines, 'colour C RRGGBB' lines naming the letter C, an
+Each pixel-art file holds one square image of 16, 20, 24, 28, 32, 40, 48 or
+64 pixels: '#' comment lines, 'colour C RRGGBB' lines naming the letter C, an
 optional 'hotspot X Y' line (cursors), then one row of letters per pixel row,
 '.' meaning transparent.  These are written as classic DIB icons/cursors
 (BITMAPINFOHEADER, XOR bitmap, AND mask), which every Windows version and
@@ -35,15 +35,16 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # bitmaps are 4-bit to keep the exe small.
 OUTPUTS = [
     ("sorvel.ico", 1, [("sorvel-256.txt", 32), ("sorvel-64.txt", 4), ("sorvel-48.txt", 24),
-                       ("sorvel-40.txt", 4), ("sorvel-32.txt", 24), ("sorvel-24.txt", 4),
+                       ("sorvel-40.txt", 4), ("sorvel-32.txt", 24), ("sorvel-28.txt", 4),
+                       ("sorvel-24.txt", 4),
                        ("sorvel-20.txt", 4), ("sorvel-16.txt", 24)]),
-    ("browse.ico", 1, [("browse-32.txt", 4), ("browse-24.txt", 4), ("browse-20.txt", 4),
-                       ("browse-16.txt", 4)]),
+    ("browse.ico", 1, [("browse-32.txt", 4), ("browse-28.txt", 4), ("browse-24.txt", 4),
+                       ("browse-20.txt", 4), ("browse-16.txt", 4)]),
     ("drag.cur", 2, [("drag-32.txt", 4)]),
     ("hover.cur", 2, [("hover-32.txt", 4)]),
 ]
 
-PIXEL_SIZES = (16, 20, 24, 32, 40, 48, 64)
+PIXEL_SIZES = (16, 20, 24, 28, 32, 40, 48, 64)
 SHAPE_SIZE = 256
 
 
