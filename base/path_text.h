@@ -15,3 +15,15 @@ int CopyBounded(wchar_t* buf, size_t cap, const wchar_t* src);
 // "C:\T2\a" nor "C:\T" itself. The texts are compared code unit by code unit,
 // so bring both to one case and form first; an empty folder holds nothing.
 int PathLiesUnder(const wchar_t* path, const wchar_t* folder);
+
+// Answers 1 when the drive of letter ('A' to 'Z') is a network drive; context
+// is what the caller handed along with it.
+typedef int (*DriveIsRemoteFn)(wchar_t letter, void* context);
+
+// Returns 1 when looking path up may wait on a network that does not answer:
+// two leading separators of either kind (\\server\share, //server/share, or
+// just "\\"), \\?\UNC\ and any other \\?\ or \\.\ path that names no drive
+// letter, or a drive letter, bare or behind \\?\ or \\.\, that driveIsRemote
+// reports as remote. driveIsRemote is asked for drive-letter paths only.
+// 0 for every other path: local drives, relative and empty paths.
+int PathMayWaitOnNetwork(const wchar_t* path, DriveIsRemoteFn driveIsRemote, void* context);

@@ -9,7 +9,8 @@
 int WriteToolListEntry(const wchar_t* programPath);
 
 // Mends the line the entry would replace when it names a program that is gone
-// (no such file, path, drive or share; or a folder) and not this one: that
-// line alone becomes the own line. Any other list is not even opened for
-// writing. Returns 1 when the list was rewritten.
+// (no such file, path or drive; or a folder) and not this one: that line
+// alone becomes the own line. A path on a share or a network drive is never
+// looked up, so never mended. Any other list is not even opened for writing.
+// Returns 1 when the list was rewritten.
 int MendToolListEntry(const wchar_t* programPath);

@@ -175,11 +175,17 @@ void OnDropFiles(HWND dialog, HDROP drop) {
 
 // Windows 8.1 and later send this when the dialog comes onto a monitor of
 // another scale, placed there before it is first shown or dragged there
-// later (Wine never sends it). The default handling that follows rescales
-// the controls and their font; the icons are reloaded here for the new size.
+// later. The default handling that follows rescales the controls and their
+// font; the icons are reloaded here for the new size. Dragged there, the
+// dialog takes the suggested size but is placed by the drag, so that it stays
+// under the pointer at the same point instead of shrinking away from it or
+// growing back over the monitor it left. Wine never sends this message, so
+// no end-to-end case reaches it; the drag machine's unit rows cover the
+// placement.
 void OnDpiChanged(HWND dialog, const RECT* suggested) {
-  SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT rect = DragMover::RectForNewScale(suggested);
+  SetWindowPos(dialog, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   LoadScaledIcons(dialog);
   // Placed from WM_INITDIALOG onto another scale: centre it again at its new
   // size, after the default handling has resized it.

@@ -43,8 +43,34 @@ void MoveStep(Record* record, const Platform* platform, void* window, ScreenPoin
   long long dy = static_cast<long long>(cursor.y) - previous.y;
   if (dx == 0 && dy == 0) return;
   // No clamping to a monitor: the user may park the window partly off screen.
-  platform->moveWindow(window, ClampToInt32(record->windowRect.left + dx), ClampToInt32(record->windowRect.top + dy));
+  const ScreenRect was = record->windowRect;
+  const ScreenRect target = {ClampToInt32(was.left + dx), ClampToInt32(was.top + dy), ClampToInt32(was.right + dx),
+                             ClampToInt32(was.bottom + dy)};
+  // A move onto a monitor of another scale reports the new scale from inside
+  // the move; the pointer's place in the window is then the one this step
+  // aims at, so the record holds the target until the move is done.
+  record->windowRect = target;
+  platform->moveWindow(window, target.left, target.top);
   record->windowRect = platform->windowRect(window);
+}
+
+// The near edge (left or top) of the new span, so that cursor lies at the
+// same fraction of it as of the old span [oldNear, oldFar]. An empty old span
+// has no fraction to keep, so the suggested edge stays.
+int32_t NearEdgeKeepingCursor(int32_t cursor, int32_t oldNear, int32_t oldFar, int32_t newNear, int32_t newFar) {
+  long long oldSize = static_cast<long long>(oldFar) - oldNear;
+  if (oldSize <= 0) return newNear;
+  // Both factors are brought into 32 bits (only spans wider than any screen
+  // lose anything), so their product stays within 62 bits.
+  long long offset = ClampToInt32(static_cast<long long>(cursor) - oldNear);
+  long long newSize = ClampToInt32(static_cast<long long>(newFar) - newNear);
+  long long scaled = offset * newSize;
+  // Nearest pixel, halves away from zero, so that there and back again lands
+  // within a pixel of where the pointer started.
+  long long newOffset = scaled / oldSize;
+  long long rest = scaled % oldSize;
+  if (2 * (rest < 0 ? -rest : rest) >= oldSize) newOffset += scaled < 0 ? -1 : 1;
+  return ClampToInt32(cursor - newOffset);
 }
 
 void ButtonDown(Record* record, const Platform* platform, void* window) {
@@ -114,6 +140,19 @@ void Handle(Record* record, const Platform* platform, void* window, Message mess
     case kOther:
       break;
   }
+}
+
+ScreenRect RectForNewScale(Record* record, ScreenRect suggested) {
+  if (!record->dragging) return suggested;
+  const ScreenRect was = record->windowRect;
+  const ScreenPoint cursor = record->lastCursor;
+  ScreenRect rect;
+  rect.left = NearEdgeKeepingCursor(cursor.x, was.left, was.right, suggested.left, suggested.right);
+  rect.top = NearEdgeKeepingCursor(cursor.y, was.top, was.bottom, suggested.top, suggested.bottom);
+  rect.right = ClampToInt32(static_cast<long long>(rect.left) + suggested.right - suggested.left);
+  rect.bottom = ClampToInt32(static_cast<long long>(rect.top) + suggested.bottom - suggested.top);
+  record->windowRect = rect;
+  return rect;
 }
 
 }  // namespace DragMachine

@@ -46,4 +46,10 @@ struct Platform {
 // handle the message itself.
 void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId);
 
+// The rectangle the window takes for a new scale, from the one the system
+// suggests. While dragging: the suggested size, placed so that lastCursor lies
+// over the same fraction of its width and height as of record->windowRect,
+// which becomes the result. Otherwise the suggested rectangle as it is.
+ScreenRect RectForNewScale(Record* record, ScreenRect suggested);
+
 }  // namespace DragMachine

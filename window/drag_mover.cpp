@@ -105,4 +105,11 @@ int CursorInWindow(HWND window) {
   return PointInRect(point, bounds);
 }
 
+RECT RectForNewScale(const RECT* suggested) {
+  ScreenRect given = {suggested->left, suggested->top, suggested->right, suggested->bottom};
+  ScreenRect rect = DragMachine::RectForNewScale(&g_drag.record, given);
+  RECT result = {rect.left, rect.top, rect.right, rect.bottom};
+  return result;
+}
+
 }  // namespace DragMover

@@ -12,4 +12,8 @@ void HandleMessage(HWND window, UINT message, WPARAM wParam);
 // 1 when the cursor lies within the window rectangle, right and bottom bounds
 // included; 0 when it does not or either cannot be read.
 int CursorInWindow(HWND window);
+// The rectangle the insert dialog takes for a new scale: suggested, the one
+// WM_DPICHANGED brings, as it is; during a drag, of its size but placed so
+// that the pointer stays over the same point of the dialog.
+RECT RectForNewScale(const RECT* suggested);
 }  // namespace DragMover

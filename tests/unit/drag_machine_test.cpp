@@ -1,6 +1,9 @@
 // The press-and-hold drag: transitions one message at a time, then sequences.
 #include <gtest/gtest.h>
 
+#include <stdint.h>
+
+#include <string>
 #include <vector>
 
 #include "window/drag_machine.h"
@@ -26,6 +29,13 @@ struct Desk {
   int releases;
   Shown shown;
   int moves;
+  // A move onto a monitor of another scale: when scaleBy is set, the next
+  // move reports a scale scaleBy / scaleFrom times the old one from inside
+  // itself, suggesting the moved rectangle resized by that much, and the
+  // window takes what the machine makes of it for scaleRecord.
+  int scaleBy;
+  int scaleFrom;
+  Record* scaleRecord;
 };
 
 Desk& D(void* window) { return *static_cast<Desk*>(window); }
@@ -51,6 +61,12 @@ void MoveWindow(void* w, int32_t left, int32_t top) {
   d.window.bottom += top - d.window.top;
   d.window.left = left;
   d.window.top = top;
+  if (d.scaleBy != 0) {
+    ScreenRect suggested = {left, top, left + (d.window.right - left) * d.scaleBy / d.scaleFrom,
+                            top + (d.window.bottom - top) * d.scaleBy / d.scaleFrom};
+    d.scaleBy = 0;
+    d.window = DragMachine::RectForNewScale(d.scaleRecord, suggested);
+  }
 }
 
 const DragMachine::Platform kFake = {CursorPos, WindowRect, CursorInWindow, LeftButtonHeld, SetTimer,      KillTimer,
@@ -81,6 +97,11 @@ Record Start(From from) {
     r.windowRect = kWindow;
   }
   return r;
+}
+
+std::string Rect(ScreenRect r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
 }
 
 std::string Ids(const std::vector<uint32_t>& ids) {
@@ -329,6 +350,61 @@ TEST_F(DragSequence, ReleaseOutsideTheDialogEndsTheDrag) {
   EXPECT_EQ(0, r.dragging);
   EXPECT_EQ(1, d.releases);
   EXPECT_EQ(795, d.window.left) << "the final move is not applied";
+}
+
+// A new scale while the window is dragged (or not) onto another monitor.
+struct ScaleCase {
+  const char* name;
+  int dragging;
+  ScreenRect windowRect;  // the record's, before
+  ScreenPoint lastCursor;
+  ScreenRect suggested;
+  ScreenRect expected;    // to apply, and the record's afterwards while dragging
+};
+
+const int32_t kMin = INT32_MIN;
+
+// clang-format off
+// name                                       drag window rect (record)              cursor                     suggested                                   | rect to apply
+const ScaleCase kScales[] = {
+  {"twice: a third across, a quarter down",    1,  {100, 100, 400, 300},                {200, 150},                {500, 100, 1100, 500},                      {0, 50, 600, 450}},
+  {"half",                                      1,  {100, 100, 400, 300},                {200, 150},                {100, 100, 250, 200},                       {150, 125, 300, 225}},
+  {"back again from twice",                     1,  {0, 50, 600, 450},                   {200, 150},                {0, 50, 300, 250},                          {100, 100, 400, 300}},
+  {"one and a half, rounded to the pixel",      1,  {100, 100, 401, 301},                {201, 151},                {100, 100, 552, 402},                       {49, 74, 501, 376}},
+  {"back again from one and a half",            1,  {49, 74, 501, 376},                  {201, 151},                {49, 74, 350, 275},                         {100, 100, 401, 301}},
+  {"pointer left of and above the window",      1,  {100, 100, 400, 300},                {40, 70},                  {100, 100, 700, 500},                       {160, 130, 760, 530}},
+  {"empty window keeps the suggested place",    1,  {100, 100, 100, 100},                {100, 100},                {300, 300, 500, 400},                       {300, 300, 500, 400}},
+  {"far out: 64-bit product, clamped edge",     1,  {-2000000000, -2000000000, -1000000000, -1000000000}, {-1500000000, -1500000000}, {-2000000000, -2000000000, 0, 0}, {kMin, kMin, -147483648, -147483648}},
+  {"not dragging: as suggested",                0,  {100, 100, 400, 300},                {200, 150},                {500, 100, 1100, 500},                      {500, 100, 1100, 500}},
+};
+// clang-format on
+
+TEST(DragMachine, NewScaleKeepsThePointerOverTheSamePoint) {
+  for (const ScaleCase& c : kScales) {
+    Record r = {};
+    r.dragging = c.dragging;
+    r.windowRect = c.windowRect;
+    r.lastCursor = c.lastCursor;
+    EXPECT_EQ(Rect(c.expected), Rect(DragMachine::RectForNewScale(&r, c.suggested))) << c.name;
+    EXPECT_EQ(Rect(c.dragging ? c.expected : c.windowRect), Rect(r.windowRect)) << c.name << ": record";
+  }
+}
+
+TEST_F(DragSequence, NewScaleInsideTheMoveStepKeepsThePointersOffset) {
+  PressAt(200, 150);  // a third across the 300 x 200 window, a quarter down
+  Send(kTimer, T);
+  d.scaleRecord = &r;
+  d.scaleBy = 2;
+  d.scaleFrom = 1;
+  MoveTo(610, 150);
+  EXPECT_EQ("410 50 1010 450", Rect(d.window)) << "onto twice the scale";
+  EXPECT_EQ(Rect(d.window), Rect(r.windowRect)) << "onto twice the scale";
+  MoveTo(620, 160);
+  EXPECT_EQ("420 60 1020 460", Rect(d.window)) << "the next step moves by travel";
+  d.scaleBy = 1;
+  d.scaleFrom = 2;
+  MoveTo(100, 160);
+  EXPECT_EQ("0 110 300 310", Rect(d.window)) << "back onto the first scale: the original offset";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
 #include <string>
 #include <wchar.h>
 
@@ -61,5 +62,63 @@ TEST(PathText, LiesUnderFolderAtItsBoundary) {
     EXPECT_EQ(row.expected, PathLiesUnder(row.path, row.folder))
         << std::string(row.path, row.path + wcslen(row.path)) << " in "
         << std::string(row.folder, row.folder + wcslen(row.folder));
+  }
+}
+
+namespace {
+
+// The drives a row calls remote, and the letters the code asked about.
+struct DriveDesk {
+  const char* remote;
+  std::string asked;
+};
+
+int DriveIsRemote(wchar_t letter, void* context) {
+  DriveDesk* desk = static_cast<DriveDesk*>(context);
+  desk->asked += static_cast<char>(letter);
+  return strchr(desk->remote, static_cast<char>(letter)) != nullptr;
+}
+
+}  // namespace
+
+TEST(PathText, NetworkPathsAreNeverLookedUp) {
+  struct Row {
+    const wchar_t* path;
+    const char* remote;
+    int expected;
+    const char* asked;
+  };
+  // path, remote drive letters, may wait on the network, drive letters asked
+  const Row rows[] = {
+      {L"\\\\server\\share\\sorvel.exe", "", 1, ""},
+      {L"//server/share/sorvel.exe", "", 1, ""},
+      {L"\\/server\\share\\sorvel.exe", "", 1, ""},
+      {L"\\\\?\\UNC\\server\\share\\sorvel.exe", "", 1, ""},
+      {L"\\\\?\\unc\\server\\share\\sorvel.exe", "C", 1, ""},
+      {L"\\\\?\\GLOBALROOT\\Device\\Mup\\server\\share\\s.exe", "", 1, ""},
+      {L"\\\\.\\UNC\\server\\share\\sorvel.exe", "", 1, ""},
+      {L"\\\\.\\pipe\\sorvel", "", 1, ""},
+      {L"\\\\", "", 1, ""},
+      {L"\\\\?", "", 1, ""},
+      {L"\\\\?\\", "", 1, ""},
+      {L"C:\\Tools\\sorvel.exe", "", 0, "C"},
+      {L"c:\\Tools\\sorvel.exe", "C", 1, "C"},
+      {L"Z:\\Tools\\sorvel.exe", "Z", 1, "Z"},
+      {L"Z:\\Tools\\sorvel.exe", "C", 0, "Z"},
+      {L"Z:sorvel.exe", "Z", 1, "Z"},
+      {L"\\\\?\\C:\\Tools\\sorvel.exe", "", 0, "C"},
+      {L"\\\\?\\Z:\\Tools\\sorvel.exe", "Z", 1, "Z"},
+      {L"//./Z:/Tools/sorvel.exe", "Z", 1, "Z"},
+      {L"Tools\\sorvel.exe", "C", 0, ""},
+      {L"\\Tools\\sorvel.exe", "C", 0, ""},
+      {L"1:\\sorvel.exe", "", 0, ""},
+      {L"C", "C", 0, ""},
+      {L"", "", 0, ""},
+  };
+  for (const Row& row : rows) {
+    DriveDesk desk = {row.remote, ""};
+    std::string name(row.path, row.path + wcslen(row.path));
+    EXPECT_EQ(row.expected, PathMayWaitOnNetwork(row.path, DriveIsRemote, &desk)) << name;
+    EXPECT_EQ(std::string(row.asked), desk.asked) << name << ": drives asked";
   }
 }
