@@ -246,19 +246,22 @@ if everything:
     else:
         rows.append(("shipped 32-bit exe", "not run: no 32-bit code here", "", "", "", "", ""))
 
+def print_table(title):
+    print()
+    print("%s, one warm Wine prefix, %s runs each; times in ms (min median max)" % (title, runs))
+    head = "%-34s %-26s %-26s %6s %6s  %-8s %s" % ("figure", "sorvel", "floor", "ratio", "paired", "target", "")
+    print(head)
+    print("-" * len(head))
+    for r in rows:
+        print("%-34s %-26s %-26s %6s %6s  %-8s %s" % r)
+
 if startup_only:
     for key, name in (("startup", "start-up to dialog"), ("startup-dialog102", "vs floor with Sorvel's dialog"),
                       ("startup-32", "shipped 32-bit: start-up"),
                       ("startup-32-dialog102", "shipped 32-bit vs Sorvel's dialog")):
         if (key, "sorvel") in times:
             add(name, times[(key, "sorvel")], times[(key, "floor")], "<= 1.10", 1.10)
-    print()
-    print("Sorvel start-up, one warm Wine prefix, %s runs each; times in ms (min median max)" % runs)
-    head = "%-34s %-26s %-26s %6s %6s  %-8s %s" % ("figure", "sorvel", "floor", "ratio", "paired", "target", "")
-    print(head)
-    print("-" * len(head))
-    for r in rows:
-        print("%-34s %-26s %-26s %6s %6s  %-8s %s" % r)
+    print_table("Sorvel start-up")
     sys.exit(0)
 
 for mib in (1, 10, 50):
@@ -275,13 +278,7 @@ for mib in (1, 10, 50):
 f0, f1 = times[("firstrun", "flags0")], times[("firstrun", "flags1")]
 add("start-up 10 MiB list, flags 0/1", f0, f1, "info", None)
 
-print()
-print("Sorvel benchmark, one warm Wine prefix, %s runs each; times in ms (min median max)" % runs)
-head = "%-32s %-26s %-26s %6s %6s  %-8s %s" % ("figure", "sorvel", "floor", "ratio", "paired", "target", "")
-print(head)
-print("-" * len(head))
-for r in rows:
-    print("%-32s %-26s %-26s %6s %6s  %-8s %s" % r)
+print_table("Sorvel benchmark")
 # Linearity of the entry: milliseconds per MiB at each size.
 per = []
 for mib in (1, 10, 50):
