@@ -175,17 +175,14 @@ void OnDropFiles(HWND dialog, HDROP drop) {
 
 // Windows 8.1 and later send this when the dialog comes onto a monitor of
 // another scale, placed there before it is first shown or dragged there
-// later. The default handling that follows rescales the controls and their
-// font; the icons are reloaded here for the new size. Dragged there, the
-// dialog takes the suggested size but is placed by the drag, so that it stays
-// under the pointer at the same point instead of shrinking away from it or
-// growing back over the monitor it left. Wine never sends this message, so
-// no end-to-end case reaches it; the drag machine's unit rows cover the
-// placement.
-void OnDpiChanged(HWND dialog, const RECT* suggested) {
-  RECT rect = DragMover::RectForNewScale(suggested);
-  SetWindowPos(dialog, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+// later, also from inside a move of the drag. The dialog manager's handling
+// that follows rescales the controls and their font and places the dialog at
+// the rectangle in lParam; the drag decides that rectangle and writes it back
+// there, so both place it alike. The icons are reloaded here for the new
+// size. Wine never sends this message, so no end-to-end case reaches it; the
+// drag machine's unit rows run it on a simulated desktop of two monitors.
+void OnDpiChanged(HWND dialog, RECT* suggested) {
+  DragMover::ScaleChanged(dialog, suggested);
   LoadScaledIcons(dialog);
   // Placed from WM_INITDIALOG onto another scale: centre it again at its new
   // size, after the default handling has resized it.
@@ -221,7 +218,7 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       RunAboutBox(g_dialog.instance, dialog);
       return FALSE;
     case WM_DPICHANGED:
-      OnDpiChanged(dialog, reinterpret_cast<const RECT*>(lParam));
+      OnDpiChanged(dialog, reinterpret_cast<RECT*>(lParam));
       return FALSE;
     case kPlaceAgain:
       PlaceNearCursor(dialog);

@@ -1,5 +1,6 @@
 #include "window/drag_mover.h"
 
+#include "window/dpi.h"
 #include "window/drag_machine.h"
 #include "window/screen.h"
 
@@ -59,9 +60,27 @@ void MoveWindowTo(void* window, int32_t left, int32_t top) {
   SetWindowPos(Window(window), NULL, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+void PlaceWindow(void* window, ScreenRect rect) {
+  SetWindowPos(Window(window), NULL, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+uint32_t MonitorAt(void*, ScreenRect rect, ScreenRect* bounds) {
+  RECT given = {rect.left, rect.top, rect.right, rect.bottom};
+  RECT monitor;
+  UINT scale = MonitorScaleForRect(&given, &monitor);
+  if (scale != 0) {
+    bounds->left = monitor.left;
+    bounds->top = monitor.top;
+    bounds->right = monitor.right;
+    bounds->bottom = monitor.bottom;
+  }
+  return scale;
+}
+
 const DragMachine::Platform kWin32Drag = {
-    CursorPos,      WindowRect,      InWindow,    LeftButtonHeld, StartTimer,  StopTimer,
-    ShowDragCursor, ShowHoverCursor, TakeCapture, DropCapture,    MoveWindowTo,
+    CursorPos,       WindowRect,  InWindow,    LeftButtonHeld, StartTimer,  StopTimer, ShowDragCursor,
+    ShowHoverCursor, TakeCapture, DropCapture, MoveWindowTo,   PlaceWindow, MonitorAt,
 };
 
 DragMachine::Message Kind(UINT message) {
@@ -105,11 +124,13 @@ int CursorInWindow(HWND window) {
   return PointInRect(point, bounds);
 }
 
-RECT RectForNewScale(const RECT* suggested) {
+void ScaleChanged(HWND window, RECT* suggested) {
   ScreenRect given = {suggested->left, suggested->top, suggested->right, suggested->bottom};
-  ScreenRect rect = DragMachine::RectForNewScale(&g_drag.record, given);
-  RECT result = {rect.left, rect.top, rect.right, rect.bottom};
-  return result;
+  ScreenRect rect = DragMachine::ScaleChanged(&g_drag.record, &kWin32Drag, window, given);
+  suggested->left = rect.left;
+  suggested->top = rect.top;
+  suggested->right = rect.right;
+  suggested->bottom = rect.bottom;
 }
 
 }  // namespace DragMover

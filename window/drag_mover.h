@@ -7,13 +7,16 @@ namespace DragMover {
 // Keeps the cursors shown while dragging and while a press may become a drag;
 // start-up loads them before the dialog opens and destroys them after.
 void SetCursors(HCURSOR drag, HCURSOR hover);
-// Sees every message of the insert dialog before the dialog does; consumes none.
+// Sees every message of the insert dialog before the dialog does; consumes
+// none.
 void HandleMessage(HWND window, UINT message, WPARAM wParam);
 // 1 when the cursor lies within the window rectangle, right and bottom bounds
 // included; 0 when it does not or either cannot be read.
 int CursorInWindow(HWND window);
-// The rectangle the insert dialog takes for a new scale: suggested, the one
-// WM_DPICHANGED brings, as it is; during a drag, of its size but placed so
-// that the pointer stays over the same point of the dialog.
-RECT RectForNewScale(const RECT* suggested);
+// Places the insert dialog for the new scale WM_DPICHANGED brings, from the
+// rectangle it suggests: as it is, or during a drag under the pointer as the
+// drag machine decides; and writes where the dialog lies back into
+// *suggested, so that the dialog manager's own handling, which follows, keeps
+// it there.
+void ScaleChanged(HWND window, RECT* suggested);
 }  // namespace DragMover

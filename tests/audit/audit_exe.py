@@ -33,10 +33,10 @@ ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll",
                 "comdlg32.dll", "msvcrt.dll"}
 
 # Functions that some supported Windows lacks (Vista has none of them, 8.1
-# only the first): an import of one would stop the exe from starting there, so
+# only the first and the last): an import of one would stop the exe from starting there, so
 # each is looked up by name at run time, and its name is in the image.
 LATE_FUNCTIONS = ("SetDefaultDllDirectories", "GetDpiForWindow", "GetSystemMetricsForDpi",
-                  "ChangeWindowMessageFilterEx")
+                  "ChangeWindowMessageFilterEx", "GetDpiForMonitor")
 
 # Header flags that keep the image safe where it is run from a download
 # folder: a random base, no code run from data, no SEH handler that an
@@ -545,11 +545,13 @@ def check_version(report, resources):
 
 ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
 COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
-# Per-monitor aware on Windows 8.1 (true/pm) and 10 (PerMonitorV2 first), so
-# that Windows draws the dialog at the monitor's own scale, never stretched.
+# Per-monitor aware (v2) where Windows 10 (1703) and later rescale a dialog's
+# controls and font with it; system aware where they would not (8.1, and 10
+# before 1703 know only per-monitor v1, under which the dialog would resize
+# around controls of the old size), so never stretched and never torn.
 MANIFEST_SETTINGS = [
-    (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware"), "true/pm"),
-    (("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness"), "PerMonitorV2, PerMonitor"),
+    (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware"), "true"),
+    (("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness"), "PerMonitorV2, System"),
 ]
 SUPPORTED_OS = sorted([
     "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista

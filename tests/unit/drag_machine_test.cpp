@@ -15,6 +15,12 @@ using DragMachine::Record;
 
 enum Shown { kNoCursor, kDragCursor, kHoverCursor };
 
+// A monitor of the simulated desktop and its scale.
+struct Screen {
+  ScreenRect bounds;
+  uint32_t dpi;
+};
+
 // The window and the mouse as the platform calls see them, and what was done.
 struct Desk {
   ScreenPoint cursor;
@@ -29,16 +35,102 @@ struct Desk {
   int releases;
   Shown shown;
   int moves;
-  // A move onto a monitor of another scale: when scaleBy is set, the next
-  // move reports a scale scaleBy / scaleFrom times the old one from inside
-  // itself, suggesting the moved rectangle resized by that much, and the
-  // window takes what the machine makes of it for scaleRecord.
-  int scaleBy;
-  int scaleFrom;
-  Record* scaleRecord;
+  // The desktop: without screens one endless monitor; with them, Windows'
+  // rule that a window takes the scale of the monitor holding the largest
+  // part of it, applied after every move and placing, from inside it, with
+  // the scale change going to record.
+  const Screen* screens;
+  int screenCount;
+  uint32_t dpi;  // the window's scale
+  Record* record;
+  int depth;  // scale changes under way
+  int scaleChanges;
+  int nestedChanges;
 };
 
 Desk& D(void* window) { return *static_cast<Desk*>(window); }
+
+extern const DragMachine::Platform kFake;
+
+const ScreenRect kEverywhere = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+
+long long Overlap(ScreenRect a, ScreenRect b) {
+  long long w = static_cast<long long>(a.right < b.right ? a.right : b.right) - (a.left > b.left ? a.left : b.left);
+  long long h = static_cast<long long>(a.bottom < b.bottom ? a.bottom : b.bottom) - (a.top > b.top ? a.top : b.top);
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+// The monitor holding the largest part of rect; on a tie, or where none
+// holds any, the first listed.
+uint32_t MonitorAt(void* w, ScreenRect rect, ScreenRect* bounds) {
+  Desk& d = D(w);
+  if (d.screenCount == 0) {
+    *bounds = kEverywhere;
+    return 96;
+  }
+  int best = 0;
+  for (int i = 1; i < d.screenCount; ++i) {
+    if (Overlap(rect, d.screens[i].bounds) > Overlap(rect, d.screens[best].bounds)) best = i;
+  }
+  *bounds = d.screens[best].bounds;
+  return d.screens[best].dpi;
+}
+
+// The insert dialog's size at a scale.
+const int32_t kDialogWidth = 474, kDialogHeight = 210;
+
+ScreenRect SizedAt(uint32_t dpi) {
+  const ScreenRect size = {0, 0, static_cast<int32_t>(kDialogWidth * dpi / 96),
+                           static_cast<int32_t>(kDialogHeight * dpi / 96)};
+  return size;
+}
+
+std::string Rect(ScreenRect r) {
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+         std::to_string(r.bottom);
+}
+
+// Windows' suggestion for a new scale lies on the monitor of that scale: the
+// new size held at a corner of the window, the first corner that leaves it
+// there.
+ScreenRect Suggestion(Desk& d, ScreenRect monitor, uint32_t dpi) {
+  const ScreenRect size = SizedAt(dpi);
+  const ScreenRect w = d.window;
+  ScreenRect corners[4] = {
+      {w.left, w.top, w.left + size.right, w.top + size.bottom},
+      {w.right - size.right, w.top, w.right, w.top + size.bottom},
+      {w.left, w.bottom - size.bottom, w.left + size.right, w.bottom},
+      {w.right - size.right, w.bottom - size.bottom, w.right, w.bottom},
+  };
+  for (ScreenRect corner : corners) {
+    ScreenRect on;
+    MonitorAt(&d, corner, &on);
+    if (Rect(on) == Rect(monitor)) return corner;
+  }
+  return corners[0];
+}
+
+// Deeper than this, a change is counted and not followed.
+const int kMostNesting = 20;
+
+void Rescale(Desk& d) {
+  ScreenRect monitor;
+  uint32_t dpi = MonitorAt(&d, d.window, &monitor);
+  if (d.screenCount == 0 || dpi == d.dpi) return;
+  ++d.scaleChanges;
+  if (d.depth > 0) ++d.nestedChanges;
+  if (d.depth >= kMostNesting) return;
+  ScreenRect suggested = Suggestion(d, monitor, dpi);
+  d.dpi = dpi;
+  ++d.depth;
+  ScreenRect applied = DragMachine::ScaleChanged(d.record, &kFake, &d, suggested);
+  // The dialog manager's own handling then places the window as handed back.
+  if (Rect(applied) != Rect(d.window)) {
+    d.window = applied;
+    Rescale(d);
+  }
+  --d.depth;
+}
 
 ScreenPoint CursorPos(void* w) { return D(w).cursor; }
 ScreenRect WindowRect(void* w) { return D(w).window; }
@@ -61,16 +153,16 @@ void MoveWindow(void* w, int32_t left, int32_t top) {
   d.window.bottom += top - d.window.top;
   d.window.left = left;
   d.window.top = top;
-  if (d.scaleBy != 0) {
-    ScreenRect suggested = {left, top, left + (d.window.right - left) * d.scaleBy / d.scaleFrom,
-                            top + (d.window.bottom - top) * d.scaleBy / d.scaleFrom};
-    d.scaleBy = 0;
-    d.window = DragMachine::RectForNewScale(d.scaleRecord, suggested);
-  }
+  Rescale(d);
+}
+void PlaceWindow(void* w, ScreenRect rect) {
+  D(w).window = rect;
+  Rescale(D(w));
 }
 
-const DragMachine::Platform kFake = {CursorPos, WindowRect, CursorInWindow, LeftButtonHeld, SetTimer,      KillTimer,
-                                     ShowDrag,  ShowHover,  SetCapture,     ReleaseCapture, MoveWindow};
+const DragMachine::Platform kFake = {CursorPos,  WindowRect,  CursorInWindow, LeftButtonHeld, SetTimer,
+                                     KillTimer,  ShowDrag,    ShowHover,      SetCapture,     ReleaseCapture,
+                                     MoveWindow, PlaceWindow, MonitorAt};
 
 // A 300 x 200 window at (100, 100); presses land at (200, 150).
 const ScreenRect kWindow = {100, 100, 400, 300};
@@ -97,11 +189,6 @@ Record Start(From from) {
     r.windowRect = kWindow;
   }
   return r;
-}
-
-std::string Rect(ScreenRect r) {
-  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-         std::to_string(r.bottom);
 }
 
 std::string Ids(const std::vector<uint32_t>& ids) {
@@ -384,26 +471,94 @@ TEST(DragMachine, NewScaleKeepsThePointerOverTheSamePoint) {
     r.dragging = c.dragging;
     r.windowRect = c.windowRect;
     r.lastCursor = c.lastCursor;
-    EXPECT_EQ(Rect(c.expected), Rect(DragMachine::RectForNewScale(&r, c.suggested))) << c.name;
+    Desk d = NewDesk(c.lastCursor, 1);
+    EXPECT_EQ(Rect(c.expected), Rect(DragMachine::ScaleChanged(&r, &kFake, &d, c.suggested))) << c.name;
+    EXPECT_EQ(Rect(c.expected), Rect(d.window)) << c.name << ": placed";
     EXPECT_EQ(Rect(c.dragging ? c.expected : c.windowRect), Rect(r.windowRect)) << c.name << ": record";
   }
 }
 
-TEST_F(DragSequence, NewScaleInsideTheMoveStepKeepsThePointersOffset) {
-  PressAt(200, 150);  // a third across the 300 x 200 window, a quarter down
-  Send(kTimer, T);
-  d.scaleRecord = &r;
-  d.scaleBy = 2;
-  d.scaleFrom = 1;
-  MoveTo(610, 150);
-  EXPECT_EQ("410 50 1010 450", Rect(d.window)) << "onto twice the scale";
-  EXPECT_EQ(Rect(d.window), Rect(r.windowRect)) << "onto twice the scale";
-  MoveTo(620, 160);
-  EXPECT_EQ("420 60 1020 460", Rect(d.window)) << "the next step moves by travel";
-  d.scaleBy = 1;
-  d.scaleFrom = 2;
-  MoveTo(100, 160);
-  EXPECT_EQ("0 110 300 310", Rect(d.window)) << "back onto the first scale: the original offset";
+// Drags across the border of two monitors of different scales, on a desktop
+// that rescales the window by Windows' rule: grabbed at a tenth, a half and
+// nine tenths of its width and height, both ways, in steps of 1 to 3 pixels.
+// The scale changes once, never from inside another change; the pointer is
+// on the dialog after every step and, once the scale has changed, keeps its
+// place there; the drag ends at the scale of the monitor it ends on.
+struct TwoScreens {
+  const char* name;
+  Screen screens[2];  // the second right of or below the first
+};
+
+// clang-format off
+const TwoScreens kTwoScreens[] = {
+  // name                      first screen, scale                    second screen, scale
+  {"100/200 % side by side",   {{{-1920, 0, 0, 1080}, 96},            {{0, 0, 3840, 2160}, 192}}},
+  {"150/100 % side by side",   {{{-2880, 0, 0, 1620}, 144},           {{0, 0, 1920, 1080}, 96}}},
+  {"125/175 % one above the other", {{{0, -1350, 2400, 0}, 120},      {{0, 0, 3360, 1890}, 168}}},
+};
+// clang-format on
+
+TEST(DragMachine, DragAcrossScalesSettlesAtOnce) {
+  for (const TwoScreens& layout : kTwoScreens) {
+    const int vertical = layout.screens[1].bounds.left == layout.screens[0].bounds.left;
+    for (int from = 0; from < 2; ++from) {
+      for (int grab : {10, 50, 90}) {
+        const std::string name =
+            std::string(layout.name) + (from ? ", back" : ", there") + ", grabbed at " + std::to_string(grab) + " %";
+        const Screen& start = layout.screens[from];
+        const Screen& end = layout.screens[1 - from];
+        const int way = from ? -1 : 1;  // along the axis, towards the end screen
+        const int32_t border = vertical ? layout.screens[1].bounds.top : layout.screens[1].bounds.left;
+        const ScreenRect size = SizedAt(start.dpi);
+        // On the start screen, 100 pixels short of the border, 300 pixels in
+        // from the screens' shared near edge.
+        int32_t alongNear = way > 0 ? border - 100 - (vertical ? size.bottom : size.right) : border + 100;
+        int32_t across = (vertical ? start.bounds.left : start.bounds.top) + 300;
+        Desk d = NewDesk(kPress, 1);
+        d.window = vertical ? ScreenRect{across, alongNear, across + size.right, alongNear + size.bottom}
+                            : ScreenRect{alongNear, across, alongNear + size.right, across + size.bottom};
+        d.screens = layout.screens;
+        d.screenCount = 2;
+        d.dpi = start.dpi;
+        Record r = {};
+        d.record = &r;
+        d.cursor = ScreenPoint{d.window.left + size.right * grab / 100, d.window.top + size.bottom * grab / 100};
+        DragMachine::Handle(&r, &kFake, &d, kLeftButtonDown, 0);
+        DragMachine::Handle(&r, &kFake, &d, kTimer, T);
+        ASSERT_EQ(1, r.dragging) << name;
+        // Until the pointer is past the border by the dialog's length at the
+        // larger scale and more, still on the end screen.
+        const ScreenRect larger = SizedAt(start.dpi > end.dpi ? start.dpi : end.dpi);
+        const int32_t goal = border + way * ((vertical ? larger.bottom : larger.right) + 100);
+        int step = 0;
+        int32_t offsetAfterChange = INT32_MIN;
+        int32_t* pointer = vertical ? &d.cursor.y : &d.cursor.x;
+        while (way > 0 ? *pointer < goal : *pointer > goal) {
+          *pointer += way * (1 + step % 3);
+          ++step;
+          DragMachine::Handle(&r, &kFake, &d, kMouseMove, 0);
+          if (!PointInRect(d.cursor, d.window)) {
+            ADD_FAILURE() << name << ": step " << step << ": pointer " << d.cursor.x << " " << d.cursor.y
+                          << " off the dialog " << Rect(d.window);
+            break;
+          }
+          int32_t offset = vertical ? d.cursor.y - d.window.top : d.cursor.x - d.window.left;
+          if (d.scaleChanges == 1 && offsetAfterChange == INT32_MIN) offsetAfterChange = offset;
+          if (d.scaleChanges == 1 && offset != offsetAfterChange) {
+            ADD_FAILURE() << name << ": step " << step << ": the dialog jumped, pointer at " << offset << " not "
+                          << offsetAfterChange;
+            break;
+          }
+        }
+        EXPECT_EQ(1, d.scaleChanges) << name << ": scale changes";
+        EXPECT_EQ(0, d.nestedChanges) << name << ": changes from inside a change";
+        EXPECT_EQ(end.dpi, d.dpi) << name << ": scale at the end";
+        ScreenRect on;
+        MonitorAt(&d, d.window, &on);
+        EXPECT_EQ(Rect(end.bounds), Rect(on)) << name << ": monitor at the end";
+      }
+    }
+  }
 }
 
 }  // namespace
