@@ -16,6 +16,18 @@ int CopyBounded(wchar_t* buf, size_t cap, const wchar_t* src) {
   return AppendBounded(buf, cap, src);
 }
 
+int ShortcutKindOf(const wchar_t* path) {
+  size_t n = wcslen(path);
+  // "a.lnk." and "a.lnk " open a.lnk, so they must be followed as it is.
+  while (n > 0 && (path[n - 1] == L'.' || path[n - 1] == L' ')) --n;
+  if (n < 4 || path[n - 4] != L'.') return kNoShortcut;
+  // Lower case for ASCII letters; the other characters cannot match.
+  wchar_t ext[3];
+  for (int i = 0; i < 3; ++i) ext[i] = static_cast<wchar_t>(path[n - 3 + i] | 0x20);
+  if (ext[0] == L'l' && ext[1] == L'n' && ext[2] == L'k') return kShellLink;
+  return ext[0] == L'u' && ext[1] == L'r' && ext[2] == L'l' ? kInternetShortcut : kNoShortcut;
+}
+
 int PathLiesUnder(const wchar_t* path, const wchar_t* folder) {
   size_t n = wcslen(folder);
   // No folder at all (its lookup failed) must not hold every path.
