@@ -21,11 +21,14 @@ int ShortcutKindOf(const wchar_t* path) {
   // "a.lnk." and "a.lnk " open a.lnk, so they must be followed as it is.
   while (n > 0 && (path[n - 1] == L'.' || path[n - 1] == L' ')) --n;
   if (n < 4 || path[n - 4] != L'.') return kNoShortcut;
-  // Lower case for ASCII letters; the other characters cannot match.
-  wchar_t ext[3];
-  for (int i = 0; i < 3; ++i) ext[i] = static_cast<wchar_t>(path[n - 3 + i] | 0x20);
-  if (ext[0] == L'l' && ext[1] == L'n' && ext[2] == L'k') return kShellLink;
-  return ext[0] == L'u' && ext[1] == L'r' && ext[2] == L'l' ? kInternetShortcut : kNoShortcut;
+  static const wchar_t kExtensions[][3] = {{L'l', L'n', L'k'}, {L'u', L'r', L'l'}};
+  for (int kind = kShellLink; kind <= kInternetShortcut; ++kind) {
+    // Setting bit 5 lowers ASCII capitals and makes no other character match.
+    int i = 0;
+    while (i < 3 && (path[n - 3 + i] | 0x20) == kExtensions[kind - 1][i]) ++i;
+    if (i == 3) return kind;
+  }
+  return kNoShortcut;
 }
 
 int PathLiesUnder(const wchar_t* path, const wchar_t* folder) {
