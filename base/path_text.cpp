@@ -16,6 +16,21 @@ int CopyBounded(wchar_t* buf, size_t cap, const wchar_t* src) {
   return AppendBounded(buf, cap, src);
 }
 
+int ShortcutKindOf(const wchar_t* path) {
+  size_t n = wcslen(path);
+  // "a.lnk." and "a.lnk " open a.lnk, so they must be followed as it is.
+  while (n > 0 && (path[n - 1] == L'.' || path[n - 1] == L' ')) --n;
+  if (n < 4 || path[n - 4] != L'.') return kNoShortcut;
+  static const wchar_t kExtensions[][3] = {{L'l', L'n', L'k'}, {L'u', L'r', L'l'}};
+  for (int kind = kShellLink; kind <= kInternetShortcut; ++kind) {
+    // Setting bit 5 lowers ASCII capitals and makes no other character match.
+    int i = 0;
+    while (i < 3 && (path[n - 3 + i] | 0x20) == kExtensions[kind - 1][i]) ++i;
+    if (i == 3) return kind;
+  }
+  return kNoShortcut;
+}
+
 int PathLiesUnder(const wchar_t* path, const wchar_t* folder) {
   size_t n = wcslen(folder);
   // No folder at all (its lookup failed) must not hold every path.

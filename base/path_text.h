@@ -16,6 +16,14 @@ int CopyBounded(wchar_t* buf, size_t cap, const wchar_t* src);
 // so bring both to one case and form first; an empty folder holds nothing.
 int PathLiesUnder(const wchar_t* path, const wchar_t* folder);
 
+// What a path names by its extension: no shortcut, a shell link (.lnk) or an
+// Internet shortcut (.url).
+enum ShortcutKind { kNoShortcut = 0, kShellLink = 1, kInternetShortcut = 2 };
+
+// Returns the ShortcutKind that path names by its extension, in any letter
+// case; dots and blanks after it count for nothing, as Windows drops them.
+int ShortcutKindOf(const wchar_t* path);
+
 // Answers 1 when the drive of letter ('A' to 'Z') is a network drive; context
 // is what the caller handed along with it.
 typedef int (*DriveIsRemoteFn)(wchar_t letter, void* context);

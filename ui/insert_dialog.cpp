@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/path_text.h"
 #include "base/settings_value.h"
 #include "host/send_to_host.h"
 #include "ui/about_box.h"
 #include "ui/choose_file.h"
 #include "ui/drop_choice.h"
 #include "ui/resource.h"
+#include "ui/shortcut.h"
 #include "ui/typed_path.h"
 #include "ui/warning.h"
 #include "window/dpi.h"
@@ -20,10 +22,10 @@ namespace {
 
 // The path field holds at most this many characters and the NUL.
 enum { kPathFieldCap = 256 };
+// A shortcut's target is read into this much room, so that a long target can
+// never be cut to a shorter path that fits the field.
+enum { kTargetCap = 1024 };
 
-// Dropped items are looked at this many at a time, so a drop of any size
-// needs no more than one fixed list.
-enum { kDropBatch = 32 };
 // The item index that asks DragQueryFileW for the number of items.
 const UINT kDropCountIndex = 0xFFFFFFFF;
 
@@ -107,6 +109,15 @@ void OnOk(HWND dialog) {
     GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
   }
   TrimTypedPath(path);
+  // A shortcut is sent as its target. Its own bytes are no MP3, so a link
+  // that cannot be read, leads to another shortcut or does not fit, and an
+  // Internet shortcut, leave nothing to send.
+  int kind = ShortcutKindOf(path);
+  wchar_t target[kTargetCap];
+  if (kind != kNoShortcut && !(kind == kShellLink && ReadShortcutTarget(path, target, kTargetCap) &&
+                               ShortcutKindOf(target) == kNoShortcut && CopyBounded(path, kPathFieldCap, target))) {
+    path[0] = L'\0';
+  }
   int result = SendToHost(path, *g_dialog.flags);
   if (result == kSendDone) {
     EndDialog(dialog, 0);
@@ -138,38 +149,46 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
   return FALSE;
 }
 
-// What the drop says of item index: its path's length, and whether it is a
-// file. A path too long for the field is not read, so its kind is not asked.
-DropCandidate DroppedItem(HDROP drop, UINT index) {
+int IsFile(const wchar_t* path) {
+  DWORD attributes = GetFileAttributesW(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What the drop says of item index: its path's length, whether it is a file,
+// and for a shell link its target; shown (kTargetCap) gets the path the field
+// would show. A path too long for the field is not read, so its kind is not
+// asked.
+DropCandidate DroppedItem(HDROP drop, UINT index, wchar_t* shown) {
   DropCandidate item = {0, DragQueryFileW(drop, index, nullptr, 0)};
-  wchar_t path[kPathFieldCap];
-  if (item.length < kPathFieldCap && DragQueryFileW(drop, index, path, kPathFieldCap) == item.length) {
-    DWORD attributes = GetFileAttributesW(path);
-    item.isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (item.length < kPathFieldCap && DragQueryFileW(drop, index, shown, kPathFieldCap) == item.length) {
+    item.isFile = IsFile(shown);
+    item.shortcut = ShortcutKindOf(shown);
+    if (item.shortcut == kShellLink) {
+      item.targetLength = ReadShortcutTarget(shown, shown, kTargetCap);
+      item.targetIsFile = item.targetLength != 0 && IsFile(shown) && ShortcutKindOf(shown) == kNoShortcut;
+    }
   }
   return item;
 }
 
-// Puts the first dropped file that fits into the path field; when none does,
-// the field keeps its text and the user hears why nothing happened.
+// Puts the first dropped file that fits, or the target of a shell link, into
+// the path field; when none does, the field keeps its text and the user hears
+// why nothing happened.
 void OnDropFiles(HWND dialog, HDROP drop) {
   UINT count = DragQueryFileW(drop, kDropCountIndex, nullptr, 0);
+  // Asked item by item, the choice needs no list for a drop of any size,
+  // reads no shortcut beyond the one taken, and leaves its path in shown.
   int taken = 0;
-  for (UINT first = 0; first < count && !taken; first += kDropBatch) {
-    DropCandidate batch[kDropBatch];
-    int size = 0;
-    while (size < kDropBatch && first + static_cast<UINT>(size) < count) {
-      batch[size] = DroppedItem(drop, first + static_cast<UINT>(size));
-      ++size;
-    }
-    int chosen = ChooseDroppedFile(batch, size, kPathFieldCap);
-    wchar_t path[kPathFieldCap];
-    if (chosen != kNoDroppedFile && DragQueryFileW(drop, first + static_cast<UINT>(chosen), path, kPathFieldCap)) {
-      SetDlgItemTextW(dialog, IDC_PATH, path);
-      taken = 1;
-    }
+  wchar_t shown[kTargetCap];
+  for (UINT i = 0; i < count && !taken; ++i) {
+    DropCandidate item = DroppedItem(drop, i, shown);
+    taken = ChooseDroppedFile(&item, 1, kPathFieldCap) == 0;
   }
-  if (!taken) MessageBeep(0);
+  if (taken) {
+    SetDlgItemTextW(dialog, IDC_PATH, shown);
+  } else {
+    MessageBeep(0);
+  }
   DragFinish(drop);
 }
 

@@ -28,8 +28,8 @@ const DWORD kDropWaitMs = 3000;
 
 // Where on the dialog the drop lands.
 enum Where { kOnField, kOnSurface, kOnAutoplayBox, kOnOkButton, kOnIcon };
-// What one dropped item is.
-enum Kind { kNothing, kFile, kFolder, kFileOfLength };
+// What one dropped item is; a shortcut lies beside its target, a file or folder.
+enum Kind { kNothing, kFile, kFolder, kFileOfLength, kShortcutToFile, kShortcutToFolder };
 
 struct Item {
   Kind kind;
@@ -49,6 +49,15 @@ wchar_t g_paths[kItemCap][kLongPathCap];
 
 // Makes item i on disk under the scratch folder; its Windows path in g_paths[i].
 int MakeItem_(E2E_LOC, int i, const Item *item) {
+  if (item->kind == kShortcutToFile || item->kind == kShortcutToFolder) {
+    const Item target = {item->kind == kShortcutToFile ? kFile : kFolder, item->name, 0};
+    wchar_t link[kLongPathCap];
+    if (!MakeItem_(E2E_THERE, i, &target)) return 0;
+    swprintf(link, kLongPathCap, L"%ls - ショートカット.lnk", g_paths[i]);
+    if (!E2eExpectTrue_(E2E_THERE, "shortcut made", E2eMakeShortcut(link, g_paths[i]), "failed")) return 0;
+    wcscpy(g_paths[i], link);
+    return 1;
+  }
   if (item->kind == kFile) {
     if (!E2eMakeSource_(E2E_THERE, &g_src[i], g_workDir, item->name, 4099 + (size_t)i * 13, 30u + (unsigned)i))
       return 0;
@@ -177,6 +186,8 @@ const DropRow kDropRows[] = {
     {"path_over_255_then_file", kOnField, {{kFileOfLength, L"skip", 300}, {kFile, L"after long.mp3", 0}}, 1},
     {"folder_alone", kOnField, {{kFolder, L"only a folder", 0}}, -1},
     {"path_of_256", kOnField, {{kFileOfLength, L"over", 256}}, -1},
+    {"shortcut_to_file", kOnField, {{kShortcutToFile, L"夏.mp3", 0}}, 0},
+    {"shortcut_to_folder", kOnField, {{kShortcutToFolder, L"夏の曲", 0}}, -1},
 };
 
 // Types into the field and ticks autoplay alone, drops the row's items; then
@@ -197,7 +208,11 @@ void DropThenOk(const void *row) {
   E2eSetCheck(s.dlg, IDC_LOOP, 0);
   POINT p;
   if (!DropPoint(&s, r->where, &p) || !ExpectDropVerdict(p, count, 1)) return;
-  if (!ExpectField(s.dlg, r->chosen < 0 ? kTyped : g_paths[r->chosen], r->chosen < 0)) return;
+  // A shortcut taken shows the file it stands for.
+  const wchar_t *shown = r->chosen < 0                                    ? kTyped
+                         : r->items[r->chosen].kind == kShortcutToFile ? g_src[r->chosen].path
+                                                                          : g_paths[r->chosen];
+  if (!ExpectField(s.dlg, shown, r->chosen < 0)) return;
   E2eExpectInt("autoplay box after the drop", 1, E2eGetCheck(s.dlg, IDC_AUTOPLAY));
   E2eExpectInt("loop box after the drop", 0, E2eGetCheck(s.dlg, IDC_LOOP));
   if (!E2eExpectDialogStays(&s)) return;

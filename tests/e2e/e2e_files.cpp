@@ -1,5 +1,6 @@
 #include "e2e_files.h"
 
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
@@ -147,6 +148,22 @@ int E2eMakeLongFolder(const wchar_t *tag, size_t length, wchar_t *out, size_t ca
     need -= seg;
   }
   return wcslen(out) == length && E2eMakeFolders(out);
+}
+
+int E2eMakeShortcut(const wchar_t *link, const wchar_t *target) {
+  // The headers' GUIDs, not sorvel's own spelling of them, so a wrong one there fails.
+  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW *shellLink = nullptr;
+  IPersistFile *file = nullptr;
+  int ok = SUCCEEDED(CoCreateInstance(__uuidof(ShellLink), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkW),
+                                      reinterpret_cast<void **>(&shellLink))) &&
+           SUCCEEDED(shellLink->SetPath(target)) &&
+           SUCCEEDED(shellLink->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void **>(&file))) &&
+           SUCCEEDED(file->Save(link, TRUE));
+  if (file) file->Release();
+  if (shellLink) shellLink->Release();
+  if (SUCCEEDED(init)) CoUninitialize();
+  return ok && E2eFileExists(link);
 }
 
 // ---- The data folder -----------------------------------------------------------

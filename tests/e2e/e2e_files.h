@@ -40,6 +40,8 @@ int E2eMakeFolders(const wchar_t *dir);
 // Makes a folder path of exactly length characters under the scratch folder,
 // starting with tag; 1 done.
 int E2eMakeLongFolder(const wchar_t *tag, size_t length, wchar_t *out, size_t cap);
+// Saves a shell link (.lnk) at link that names target, as Explorer makes one; 1 done.
+int E2eMakeShortcut(const wchar_t *link, const wchar_t *target);
 
 // ---- The data folder -----------------------------------------------------------
 

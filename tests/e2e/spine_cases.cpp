@@ -186,20 +186,24 @@ void BusyHostTakesNotice(int) {
 
 // A path as Explorer's "Copy as path" gives it, or with blanks around it,
 // names the file; a quote inside the name names nothing (no Windows name has
-// one). The field keeps what was typed either way.
+// one). A shortcut names its target, never its own bytes. The field keeps
+// what was typed either way.
 struct TypedRow {
   const char *name;
   const wchar_t *before, *after;  // typed around the source's path
   const wchar_t *file;            // the source's name
   int inserted;                   // 1 inserted, 0 warning 5
+  int shortcut;                   // 1: the path typed is a shortcut's that names the source
 };
 const TypedRow kTypedRows[] = {
-    // name                     before    after    file              inserted
-    {"typed_quoted", L"\"", L"\"", L"song.mp3", 1},
-    {"typed_blanks", L"  ", L" \t", L"song.mp3", 1},
-    {"typed_quoted_blanks_outside", L" \"", L"\"  ", L"song.mp3", 1},
-    {"typed_quote_in_name", L"", L"", L"so\"ng.mp3", 0},
-    {"typed_mark_in_front", L"\x202A", L"", L"song.mp3", 1},
+    // name                     before    after    file              inserted  shortcut
+    {"typed_quoted", L"\"", L"\"", L"song.mp3", 1, 0},
+    {"typed_blanks", L"  ", L" \t", L"song.mp3", 1, 0},
+    {"typed_quoted_blanks_outside", L" \"", L"\"  ", L"song.mp3", 1, 0},
+    {"typed_quote_in_name", L"", L"", L"so\"ng.mp3", 0, 0},
+    {"typed_mark_in_front", L"\x202A", L"", L"song.mp3", 1, 0},
+    {"typed_shortcut", L"\"", L"\"", L"夏.mp3", 1, 1},
+    {"typed_shortcut_to_missing", L"", L"", L"no-such-target.mp3", 0, 1},
 };
 
 void Typed(const void *row) {
@@ -212,6 +216,11 @@ void Typed(const void *row) {
     wcscpy(path, g_src.path);
   } else {
     E2ePath(path, MAX_PATH, g_workDir, r->file);
+  }
+  wchar_t link[MAX_PATH];
+  if (r->shortcut) {
+    if (!E2eExpectTrue("shortcut made", E2eMakeShortcut(wcscat(wcscpy(link, path), L".lnk"), path), "failed")) return;
+    wcscpy(path, link);
   }
   swprintf(typed, MAX_PATH + 8, L"%ls%ls%ls", r->before, path, r->after);
   if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr)) return;
@@ -228,6 +237,7 @@ void Typed(const void *row) {
   wchar_t text[300];
   E2eExpectText("path field as typed", typed, E2eControlText(s.dlg, IDC_PATH, text, 300));
   E2eExpectNoDrop();
+  E2eExpectProbeOnly();
 }
 
 void NoticeRepliesZero(int) {

@@ -14,7 +14,7 @@ const size_t kFieldCap = 256;
 TEST(DropChoice, FirstFileThatFitsWins) {
   struct Row {
     const char* name;
-    std::vector<DropCandidate> items;  // {isFile, length}
+    std::vector<DropCandidate> items;  // {isFile, length}, a shortcut's {kind, target is a file, target length}
     int chosen;
   };
   const Row rows[] = {
@@ -28,6 +28,15 @@ TEST(DropChoice, FirstFileThatFitsWins) {
       {"256 characters do not", {{1, 256}}, kNoDroppedFile},
       {"long file skipped for the next", {{1, 300}, {0, 5}, {1, 255}}, 2},
       {"folders and long files only", {{0, 3}, {1, 256}, {0, 400}}, kNoDroppedFile},
+      {"link to a file", {{0, 3}, {1, 20, kShellLink, 1, 30}}, 1},
+      {"link to a folder", {{1, 20, kShellLink, 0, 12}}, kNoDroppedFile},
+      {"link to a missing file, then a file", {{1, 20, kShellLink, 0, 30}, {1, 9}}, 1},
+      {"link not readable", {{1, 20, kShellLink, 1, 0}}, kNoDroppedFile},
+      {"link to 255 characters", {{1, 300, kShellLink, 1, 255}}, 0},
+      {"link to 256 characters", {{1, 20, kShellLink, 1, 256}}, kNoDroppedFile},
+      {"link to a link", {{1, 20, kShellLink, 0, 25}}, kNoDroppedFile},
+      {"internet shortcut, then a file", {{1, 20, kInternetShortcut, 0, 0}, {1, 9}}, 1},
+      {"internet shortcut alone", {{1, 20, kInternetShortcut, 1, 30}}, kNoDroppedFile},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.chosen, ChooseDroppedFile(row.items.data(), static_cast<int>(row.items.size()), kFieldCap))

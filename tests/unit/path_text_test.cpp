@@ -117,3 +117,25 @@ TEST(PathText, NetworkPathsAreNeverLookedUp) {
     EXPECT_EQ(std::string(row.asked), desk.asked) << name << ": drives asked";
   }
 }
+
+TEST(PathText, ShortcutKindByExtension) {
+  struct Row {
+    const wchar_t* path;
+    int kind;
+  };
+  // path, the shortcut it names
+  const Row rows[] = {
+      {L"C:\\Music\\夏 - ショートカット.lnk", kShellLink},
+      {L"C:\\Music\\A.LNK", kShellLink},
+      {L"C:\\Music\\a.lnk. ", kShellLink},
+      {L"C:\\Music\\site.url", kInternetShortcut},
+      {L"C:\\Music\\site.URL", kInternetShortcut},
+      {L"C:\\Music\\a.lnk.mp3", kNoShortcut},
+      {L"C:\\Links.lnk\\a.mp3", kNoShortcut},
+      {L"C:\\Music\\alnk", kNoShortcut},
+      {L"", kNoShortcut},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(row.kind, ShortcutKindOf(row.path)) << std::string(row.path, row.path + wcslen(row.path));
+  }
+}
