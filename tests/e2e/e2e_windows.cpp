@@ -15,9 +15,17 @@ struct TopSpec {
   DWORD pid;
   const wchar_t *cls;
   const wchar_t *title;
-  int pathField;  // 1 it must have the path field, -1 it must not, 0 either
+  int pathField;    // 1 it must have the path field, -1 it must not, 0 either
+  int messageText;  // 1 it must have a message box's text: a static 0xFFFF that is no icon
   HWND found;
 };
+
+// A message box's text is a static of id 0xFFFF. The insert dialog's first
+// static of that id is its icon.
+int HasMessageText(HWND hwnd) {
+  HWND text = GetDlgItem(hwnd, 0xFFFF);
+  return text && ((LONG)GetWindowLongPtrW(text, GWL_STYLE) & SS_TYPEMASK) != SS_ICON;
+}
 
 BOOL CALLBACK FindTop(HWND hwnd, LPARAM lParam) {
   TopSpec *spec = reinterpret_cast<TopSpec *>(lParam);
@@ -32,6 +40,11 @@ BOOL CALLBACK FindTop(HWND hwnd, LPARAM lParam) {
     if (wcscmp(text, spec->title)) return TRUE;
   }
   if (spec->pathField && (GetDlgItem(hwnd, IDC_PATH) != nullptr) != (spec->pathField > 0)) return TRUE;
+  if (spec->messageText && !HasMessageText(hwnd)) return TRUE;
+  // A window ending meanwhile (the insert dialog, once OK or Cancel is taken)
+  // has lost its controls by the time they were asked about; it is hidden
+  // before they go, so still being shown now means they were there.
+  if (!IsWindowVisible(hwnd)) return TRUE;
   spec->found = hwnd;
   return FALSE;
 }
@@ -100,19 +113,19 @@ LRESULT E2eSendBounded(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND E2eFindWindow(DWORD pid, const wchar_t *cls, const wchar_t *title, DWORD timeoutMs) {
-  TopSpec spec = {pid, cls, title, 0, nullptr};
+  TopSpec spec = {pid, cls, title, 0, 0, nullptr};
   return PollTop(&spec, timeoutMs);
 }
 
 // Any title: the dialog has no caption to show one, and its window text
 // (read by the taskbar) is the program's name.
 HWND E2eFindInsertDialog(DWORD pid, DWORD timeoutMs) {
-  TopSpec spec = {pid, L"#32770", nullptr, 1, nullptr};
+  TopSpec spec = {pid, L"#32770", nullptr, 1, 0, nullptr};
   return PollTop(&spec, timeoutMs);
 }
 
 HWND E2eFindMessageBox(DWORD pid, DWORD timeoutMs) {
-  TopSpec spec = {pid, L"#32770", L"Sorvel", -1, nullptr};
+  TopSpec spec = {pid, L"#32770", L"Sorvel", -1, 1, nullptr};
   return PollTop(&spec, timeoutMs);
 }
 

@@ -17,7 +17,8 @@ LRESULT E2eSendBounded(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 HWND E2eFindWindow(DWORD pid, const wchar_t *cls, const wchar_t *title, DWORD timeoutMs);
 // The insert dialog of pid (a captionless #32770 with the path field).
 HWND E2eFindInsertDialog(DWORD pid, DWORD timeoutMs);
-// A message box of pid (a #32770 titled "Sorvel" without the path field).
+// A message box of pid: a #32770 titled "Sorvel" with a message text and
+// without the path field (the insert dialog carries the same class and title).
 HWND E2eFindMessageBox(DWORD pid, DWORD timeoutMs);
 // Text of the box's message (static 0xFFFF) into out; returns out ("" if none).
 wchar_t *E2eMessageBoxText(HWND box, wchar_t *out, size_t cap);
