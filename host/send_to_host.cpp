@@ -8,6 +8,25 @@
 
 namespace {
 
+// The window the user waits in, and whether it gave up its place on top.
+struct Waiting {
+  HWND window;
+  int lowered;
+};
+
+// A host that shows a box of its own while it handles the notice must be
+// seen and answered, or both programs wait for good: Windows keeps a program
+// that is not in the foreground from taking it, and the topmost dialog, which
+// cannot be moved meanwhile, would cover the box.
+void LetHostToTheFront(Waiting* waiting, HWND host) {
+  DWORD pid = 0;
+  if (GetWindowThreadProcessId(host, &pid) && pid) AllowSetForegroundWindow(pid);
+  if (waiting->window && (GetWindowLongPtrW(waiting->window, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+    SetWindowPos(waiting->window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    waiting->lowered = 1;
+  }
+}
+
 void* FindHost(void*) {
   return FindWindowA("Kobble API-kurasu", "Kobble TSR");
 }
@@ -34,12 +53,13 @@ int SendProbe(void*, void* host, unsigned wParam, long lParam, long long* reply)
   return Outcome(window, sent, result, reply);
 }
 
-int SendNotice(void*, void* host, unsigned wParam, long lParam, long long* reply) {
+int SendNotice(void* ctx, void* host, unsigned wParam, long lParam, long long* reply) {
   // The host has just answered the probe. While it goes on reading messages
   // (it may show a box of its own about the file, open for as long as the
   // user takes) the wait goes on; only a host that stops reading them is
   // given up on, after the bound.
   HWND window = static_cast<HWND>(host);
+  LetHostToTheFront(static_cast<Waiting*>(ctx), window);
   DWORD_PTR result = 0;
   SetLastError(0);
   LRESULT sent = SendMessageTimeoutA(window, kInsertMessage, wParam, lParam, SMTO_NOTIMEOUTIFNOTHUNG,
@@ -82,7 +102,13 @@ int Copy(void*, const wchar_t* from, const wchar_t* to) {
 
 }  // namespace
 
-int SendToHost(const wchar_t* sourcePath, int flags) {
-  const HostLinkOps ops = {nullptr, FindHost, SendProbe, SendNotice, Exists, DataFolder, Copy};
-  return RunSendSequence(&ops, sourcePath, flags);
+int SendToHost(const wchar_t* sourcePath, int flags, HWND waiting) {
+  Waiting wait = {waiting, 0};
+  const HostLinkOps ops = {&wait, FindHost, SendProbe, SendNotice, Exists, DataFolder, Copy};
+  int result = RunSendSequence(&ops, sourcePath, flags);
+  // After a success the dialog ends; a warning is shown on top, as before.
+  if (wait.lowered && result != kSendDone) {
+    SetWindowPos(waiting, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  return result;
 }

@@ -15,6 +15,8 @@
 //   --busy-after-probe-ms N  answer the probe, then read no messages for N ms
 //                         (a host busy saving a large notebook)
 //   --close-after-probe   destroy the window as part of answering the probe
+//   --box-on-notice       show a box titled "Kobble" while handling a
+//                         notification, and answer once it is closed
 //   --log PATH            append one line per 1061 message, flushed at once
 //   --ready PATH          create this file once the window exists
 //   --hidden              do not show the window
@@ -45,12 +47,13 @@ struct StandinOptions {
   DWORD notifyDelayMs;
   DWORD busyAfterProbeMs;
   int closeAfterProbe;
+  int boxOnNotice;
   int hidden;
   wchar_t logPath[MAX_PATH];
   wchar_t readyPath[MAX_PATH];
 };
 
-StandinOptions g_opt = {1, 1, 0, 0, 0, 0, 0, {0}, {0}};
+StandinOptions g_opt = {1, 1, 0, 0, 0, 0, 0, 0, {0}, {0}};
 HWND g_list = nullptr;
 HWND g_editing = nullptr;
 
@@ -91,6 +94,7 @@ void ParseOptions() {
   while (p && (p = NextWord(p, word, MAX_PATH)) != nullptr) {
     if (!wcscmp(word, L"--close-after-probe")) { g_opt.closeAfterProbe = 1; continue; }
     if (!wcscmp(word, L"--hidden")) { g_opt.hidden = 1; continue; }
+    if (!wcscmp(word, L"--box-on-notice")) { g_opt.boxOnNotice = 1; continue; }
     const wchar_t *next = NextWord(p, value, MAX_PATH);
     if (!next) break;
     p = next;
@@ -172,6 +176,9 @@ LRESULT OnInsertMessage(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   }
   if (lParam == 5) {
     if (g_opt.notifyDelayMs) Sleep(g_opt.notifyDelayMs);
+    // A note program may ask about the file it is given; the sender waits
+    // meanwhile, as the box reads messages.
+    if (g_opt.boxOnNotice) MessageBoxW(hwnd, L"MP3を挿入します。", L"Kobble", MB_OK);
     RecordMessage(wParam, lParam);
     return g_opt.notifyReply;
   }

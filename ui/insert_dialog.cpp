@@ -98,6 +98,26 @@ void OnInitDialog(HWND dialog) {
 // would otherwise be handed up to the dialog and change the field behind it.
 void OnEnable(HWND dialog, WPARAM enabled) { DragAcceptFiles(dialog, enabled ? TRUE : FALSE); }
 
+// Keys and button presses come while the send holds the dialog still: a user
+// who sees nothing happen presses Enter again. Read afterwards, the first
+// would close the warning the moment it opens, unseen, and the next would
+// press OK again, which after warning 8 inserts the file twice. They were
+// meant for a dialog that could not take them, so they go unread.
+const UINT kInputDuringSend[][2] = {
+    {WM_KEYFIRST, WM_KEYLAST},
+    {WM_LBUTTONDOWN, WM_MBUTTONDBLCLK},
+    {WM_XBUTTONDOWN, WM_XBUTTONDBLCLK},
+    {WM_NCLBUTTONDOWN, WM_NCXBUTTONDBLCLK},
+};
+
+void DropInputMadeDuringSend() {
+  MSG message;
+  for (const UINT* range : kInputDuringSend) {
+    while (PeekMessageW(&message, nullptr, range[0], range[1], PM_REMOVE)) {
+    }
+  }
+}
+
 void OnOk(HWND dialog) {
   // The options are kept before sending, so they persist even when it fails.
   *g_dialog.flags = FlagsWithOptions(*g_dialog.flags, IsDlgButtonChecked(dialog, IDC_AUTOPLAY) == BST_CHECKED,
@@ -118,7 +138,8 @@ void OnOk(HWND dialog) {
                                ShortcutKindOf(target) == kNoShortcut && CopyBounded(path, kPathFieldCap, target))) {
     path[0] = L'\0';
   }
-  int result = SendToHost(path, *g_dialog.flags);
+  int result = SendToHost(path, *g_dialog.flags, dialog);
+  DropInputMadeDuringSend();
   if (result == kSendDone) {
     EndDialog(dialog, 0);
   } else {

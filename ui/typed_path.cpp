@@ -8,12 +8,15 @@ int IsBlank(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\x3000';
 }
 
-// Invisible marks of text direction and the byte order mark. A path copied
-// from a file's Properties (Security tab, "Object name") begins with U+202A,
-// and other copies carry one at either end; no path begins with one, and the
-// system would take it for part of the name.
+// Invisible marks of text direction (embeddings, overrides and isolates),
+// the zero-width space and the byte order mark. A path copied from a file's
+// Properties (Security tab, "Object name") begins with U+202A, text copied
+// from a web page or a chat carries isolates or a zero-width space at either
+// end; no path begins or ends with one, and the system would take it for part
+// of the name.
 int IsMark(wchar_t c) {
-  return c == L'\x200E' || c == L'\x200F' || (c >= L'\x202A' && c <= L'\x202E') || c == L'\xFEFF';
+  return c == L'\x200B' || c == L'\x200E' || c == L'\x200F' || (c >= L'\x202A' && c <= L'\x202E') ||
+         (c >= L'\x2066' && c <= L'\x2069') || c == L'\xFEFF';
 }
 
 int IsBlankOrMark(wchar_t c) { return IsBlank(c) || IsMark(c); }

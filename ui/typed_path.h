@@ -3,8 +3,8 @@
 #pragma once
 
 // Takes away, in place, the white space before and after the text (blanks,
-// tabs, line ends, the ideographic space) and the invisible marks of text
-// direction, then one pair of double quotes that encloses all of what is
+// tabs, line ends, the ideographic space) and the invisible marks (of text
+// direction, the zero-width space, the byte order mark), then one pair of double quotes that encloses all of what is
 // left, as Explorer's "Copy as path" adds them, and the marks inside it.
 // Marks within the path are kept.
 // A Windows file name never holds a double quote, so no path is lost by it;

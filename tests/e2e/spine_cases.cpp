@@ -202,6 +202,7 @@ const TypedRow kTypedRows[] = {
     {"typed_quoted_blanks_outside", L" \"", L"\"  ", L"song.mp3", 1, 0},
     {"typed_quote_in_name", L"", L"", L"so\"ng.mp3", 0, 0},
     {"typed_mark_in_front", L"\x202A", L"", L"song.mp3", 1, 0},
+    {"typed_isolates_around", L"\x2066", L"\x2069", L"song.mp3", 1, 0},
     {"typed_shortcut", L"\"", L"\"", L"夏.mp3", 1, 1},
     {"typed_shortcut_to_missing", L"", L"", L"no-such-target.mp3", 0, 1},
 };
@@ -318,17 +319,26 @@ void HungHost(int) {
 }
 
 // The host stops reading messages before it is asked (hung, or busy saving):
-// warning 7 within the probe's bound, nothing copied; once it reads them
-// again, OK inserts the file exactly once (the probe that timed out was
-// withdrawn, not answered later).
+// warning 7 within the probe's bound, nothing copied; the Enter the user
+// presses three times while nothing seems to happen neither closes the
+// warning unseen nor presses OK again. Once the host reads messages again, OK
+// inserts the file exactly once (the probe that timed out was withdrawn, not
+// answered later).
 void StalledHost(int) {
   E2eSession s;
   E2eProc host;
   if (!E2eMakeSource(&g_src, g_workDir, L"stalled.mp3", 4099, 23)) return;
   if (!E2eStartHost(L"", &host) || !E2eOpenDialog(&s, nullptr) || !E2eStallHost(kBusyHostMs)) return;
   E2eFillAndOk(s.dlg, g_src.path, 1, 1);
+  for (int i = 0; i < 3; ++i) {
+    Sleep(300);
+    E2eKeyTap(VK_RETURN);
+  }
   HWND box = E2eExpectHungHostWarning(s.sorvel.pid, kWarnNotAnswering, 0);
   if (!box) return;
+  Sleep(1000);
+  if (!E2eExpectTrue("warning still open a second later", IsWindow(box) && IsWindowVisible(box), "it closed"))
+    return;
   E2eDismissMessageBox(box);
   E2eExpectTrue("warning dismissed", E2eWaitGone(box, kGoneWaitMs), "still open");
   E2eExpectDialogStays(&s);
@@ -339,6 +349,27 @@ void StalledHost(int) {
   E2eHostLog log;
   E2eReadHostLog(&log);
   const E2eSent sent[] = {{1, 0}, {6, 5}};
+  if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
+}
+
+// The host shows a box of its own while it handles the notice: the dialog,
+// which cannot be moved while it waits, is not on top of it, and once the
+// user answers the box the insertion completes.
+void HostBoxDuringNotice(int) {
+  E2eSession s;
+  E2eProc host;
+  if (!E2eMakeSource(&g_src, g_workDir, L"asked.mp3", 4099, 24)) return;
+  if (!E2eStartHost(L"--box-on-notice", &host) || !E2eOpenDialog(&s, nullptr)) return;
+  E2eFillAndOk(s.dlg, g_src.path, 0, 1);
+  HWND box = E2eFindWindow(host.pid, L"#32770", L"Kobble", kWarningWaitMs);
+  if (!E2eExpectTrue("the host's box shown", box != nullptr, "none")) return;
+  E2eExpectTrue("insert dialog not topmost while the host's box is up",
+                !(GetWindowLongPtrW(s.dlg, GWL_EXSTYLE) & WS_EX_TOPMOST), "topmost");
+  E2eDismissMessageBox(box);
+  if (!E2eExpectExitZero(&s) || !E2eExpectDrop(g_src.bytes, g_src.len)) return;
+  E2eHostLog log;
+  E2eReadHostLog(&log);
+  const E2eSent sent[] = {{1, 0}, {4, 5}};
   if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
 }
 
@@ -565,6 +596,7 @@ const E2eCase kInsertCases[] = {
     {"probe_zero", ProbeZero, 0},
     {"hung_host", HungHost, 0},
     {"stalled_host", StalledHost, 0},
+    {"host_box_during_notice", HostBoxDuringNotice, 0},
 };
 
 const E2eCase kDialogCases[] = {

@@ -34,7 +34,9 @@ TEST(TypedPath, BlanksAndOneEnclosingPairOfQuotesGo) {
       {"marks and blanks mixed", L" \x202A\x3000\x200E\"C:\\a.mp3\"\x202C \t", L"C:\\a.mp3"},
       {"marks inside the quotes", L"\"\x202A" L"C:\\a.mp3\x202C\"", L"C:\\a.mp3"},
       {"mark inside the path kept", L"\x202A" L"C:\\a\x202E" L"b\\song.mp3", L"C:\\a\x202E" L"b\\song.mp3"},
-      {"near-marks kept", L"\x200D" L"C:\\a.mp3\x2060", L"\x200D" L"C:\\a.mp3\x2060"},
+      {"isolates and zero-width space at the ends", L"\x2066\x200B\x2067" L"C:\\a.mp3\x2068\x2069\x200B", L"C:\\a.mp3"},
+      {"isolate and zero-width space inside kept", L"C:\\a\x2066" L"b\x200B\\c.mp3", L"C:\\a\x2066" L"b\x200B\\c.mp3"},
+      {"near-marks kept", L"\x200D" L"C:\\a.mp3\x2060\x2065\x206A", L"\x200D" L"C:\\a.mp3\x2060\x2065\x206A"},
       {"only marks", L"\x202A\xFEFF", L""},
   };
   for (const Row& row : rows) {
