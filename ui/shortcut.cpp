@@ -14,40 +14,37 @@ typedef void(WINAPI* CoUninitializeProc)();
 
 // COM is needed only when a shortcut is read, so ole32 is loaded then, once
 // per process, rather than imported: start-up loads no more than it did.
-enum { kInitialize, kCreateInstance, kUninitialize, kComProcs };
-const char* const kComNames[kComProcs] = {"CoInitializeEx", "CoCreateInstance", "CoUninitialize"};
-int g_comAttempted;
-FARPROC g_com[kComProcs];
+struct ComBinding {
+  int attempted;
+  CoInitializeExProc initialize;
+  CoCreateInstanceProc createInstance;
+  CoUninitializeProc uninitialize;
+};
+
+ComBinding g_com;
 
 // Spelt out, so that libuuid is not linked for three values.
 const GUID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const GUID kShellLinkWInterface = {0x000214F9, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const GUID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-// 1 when all of g_com is bound; a procedure missing leaves those after it null.
+// 1 when all three of g_com are bound.
 int Bind() {
-  if (!g_comAttempted) {
-    g_comAttempted = 1;
+  if (!g_com.attempted) {
+    g_com.attempted = 1;
     HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
-    for (int i = 0; ole32 && i < kComProcs; ++i) {
-      g_com[i] = GetProcAddress(ole32, kComNames[i]);
-      if (!g_com[i]) break;
-    }
+    g_com.initialize = LookupProc<CoInitializeExProc>(ole32, "CoInitializeEx");
+    g_com.createInstance = LookupProc<CoCreateInstanceProc>(ole32, "CoCreateInstance");
+    g_com.uninitialize = LookupProc<CoUninitializeProc>(ole32, "CoUninitialize");
   }
-  return g_com[kUninitialize] != nullptr;
-}
-
-template <typename Proc>
-Proc ComProc(int index) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void*>(g_com[index]));
+  return g_com.initialize && g_com.createInstance && g_com.uninitialize;
 }
 
 // The stored path's length, 0 when it was not read whole.
 size_t ReadStoredPath(const wchar_t* link, wchar_t* target, size_t cap) {
   IShellLinkW* shellLink = nullptr;
-  if (FAILED(ComProc<CoCreateInstanceProc>(kCreateInstance)(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER,
-                                                             kShellLinkWInterface,
-                                                             reinterpret_cast<void**>(&shellLink)))) {
+  if (FAILED(g_com.createInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, kShellLinkWInterface,
+                                 reinterpret_cast<void**>(&shellLink)))) {
     return 0;
   }
   IPersistFile* file = nullptr;
@@ -69,9 +66,9 @@ size_t ReadStoredPath(const wchar_t* link, wchar_t* target, size_t cap) {
 
 size_t ReadShortcutTarget(const wchar_t* link, wchar_t* target, size_t cap) {
   if (!Bind()) return 0;
-  HRESULT init = ComProc<CoInitializeExProc>(kInitialize)(nullptr, COINIT_APARTMENTTHREADED);
+  HRESULT init = g_com.initialize(nullptr, COINIT_APARTMENTTHREADED);
   size_t length = ReadStoredPath(link, target, cap);
   // A thread that had COM in another mode keeps it, and is not uninitialised.
-  if (SUCCEEDED(init)) ComProc<CoUninitializeProc>(kUninitialize)();
+  if (SUCCEEDED(init)) g_com.uninitialize();
   return length;
 }

@@ -30,18 +30,12 @@ struct DpiBinding {
 
 DpiBinding g_dpi;
 
-template <typename Proc>
-Proc Lookup(HMODULE module, const char* name) {
-  FARPROC found = module ? GetProcAddress(module, name) : nullptr;
-  return reinterpret_cast<Proc>(reinterpret_cast<void*>(found));
-}
-
 void Bind() {
   if (g_dpi.attempted) return;
   g_dpi.attempted = 1;
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  DpiForWindowProc forWindow = Lookup<DpiForWindowProc>(user32, "GetDpiForWindow");
-  MetricForDpiProc forDpi = Lookup<MetricForDpiProc>(user32, "GetSystemMetricsForDpi");
+  DpiForWindowProc forWindow = LookupProc<DpiForWindowProc>(user32, "GetDpiForWindow");
+  MetricForDpiProc forDpi = LookupProc<MetricForDpiProc>(user32, "GetSystemMetricsForDpi");
   if (!forWindow || !forDpi) return;
   g_dpi.dpiForWindow = forWindow;
   g_dpi.metricForDpi = forDpi;
@@ -50,9 +44,9 @@ void Bind() {
 void BindMonitors() {
   if (g_dpi.monitorsAttempted) return;
   g_dpi.monitorsAttempted = 1;
-  g_dpi.monitorFromRect = Lookup<MonitorFromRectProc>(GetModuleHandleW(L"user32.dll"), "MonitorFromRect");
+  g_dpi.monitorFromRect = LookupProc<MonitorFromRectProc>(GetModuleHandleW(L"user32.dll"), "MonitorFromRect");
   if (g_dpi.monitorFromRect)
-    g_dpi.dpiForMonitor = Lookup<DpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+    g_dpi.dpiForMonitor = LookupProc<DpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
 }
 
 }  // namespace
@@ -64,16 +58,14 @@ int MetricForWindow(HWND window, int index) {
   return metric > 0 ? metric : GetSystemMetrics(index);
 }
 
-UINT MonitorScaleForRect(const RECT* rect, RECT* bounds) {
+UINT MonitorScaleForRect(ScreenRect rect, ScreenRect* bounds) {
   BindMonitors();
-  HMONITOR monitor = g_dpi.monitorFromRect ? g_dpi.monitorFromRect(rect, MONITOR_DEFAULTTONEAREST) : nullptr;
+  const RECT given = {rect.left, rect.top, rect.right, rect.bottom};
+  HMONITOR monitor = g_dpi.monitorFromRect ? g_dpi.monitorFromRect(&given, MONITOR_DEFAULTTONEAREST) : nullptr;
   MonitorBinding::Info info = {};
   info.size = sizeof info;
   if (!monitor || !MonitorShim::GetMonitorInfo(monitor, &info)) return 0;
-  bounds->left = info.monitor.left;
-  bounds->top = info.monitor.top;
-  bounds->right = info.monitor.right;
-  bounds->bottom = info.monitor.bottom;
+  *bounds = info.monitor;
   UINT dpiX = 0;
   UINT dpiY = 0;
   if (!g_dpi.dpiForMonitor || g_dpi.dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY) != S_OK || dpiX == 0) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "window/screen.h"
+
 // System metric index (SM_CXSMICON, SM_CXICON, ...) at window's DPI: on
 // Windows 10 (1607) and later at its own monitor's scale, elsewhere at the
 // system's (GetSystemMetrics).
@@ -12,4 +14,4 @@ int MetricForWindow(HWND window, int index);
 // the system has no scale per monitor (before Windows 8.1), or gives this
 // program the same for all, every monitor has the same. 0 when no monitor can
 // be found; *bounds is then unset.
-UINT MonitorScaleForRect(const RECT* rect, RECT* bounds);
+UINT MonitorScaleForRect(ScreenRect rect, ScreenRect* bounds);

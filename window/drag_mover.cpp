@@ -65,18 +65,7 @@ void PlaceWindow(void* window, ScreenRect rect) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-uint32_t MonitorAt(void*, ScreenRect rect, ScreenRect* bounds) {
-  RECT given = {rect.left, rect.top, rect.right, rect.bottom};
-  RECT monitor;
-  UINT scale = MonitorScaleForRect(&given, &monitor);
-  if (scale != 0) {
-    bounds->left = monitor.left;
-    bounds->top = monitor.top;
-    bounds->right = monitor.right;
-    bounds->bottom = monitor.bottom;
-  }
-  return scale;
-}
+uint32_t MonitorAt(void*, ScreenRect rect, ScreenRect* bounds) { return MonitorScaleForRect(rect, bounds); }
 
 const DragMachine::Platform kWin32Drag = {
     CursorPos,       WindowRect,  InWindow,    LeftButtonHeld, StartTimer,  StopTimer, ShowDragCursor,

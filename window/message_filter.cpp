@@ -1,5 +1,7 @@
 #include "window/message_filter.h"
 
+#include "base/system_library.h"
+
 namespace {
 
 // Explorer hands a drop over with these three; WM_COPYGLOBALDATA has no name
@@ -15,10 +17,8 @@ typedef BOOL(WINAPI* FilterProc)(HWND, UINT, DWORD, void*);
 
 int AllowDropsFromLowerRights(HWND window) {
   // Windows 7 and later; looked up so that the program still starts on Vista.
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  FARPROC found = user32 ? GetProcAddress(user32, "ChangeWindowMessageFilterEx") : nullptr;
-  if (!found) return 1;
-  FilterProc allow = reinterpret_cast<FilterProc>(reinterpret_cast<void*>(found));
+  FilterProc allow = LookupProc<FilterProc>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
+  if (!allow) return 1;
   int all = 1;
   for (UINT message : kDropMessages) {
     if (!allow(window, message, kAllow, nullptr)) all = 0;
