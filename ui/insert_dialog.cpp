@@ -221,8 +221,8 @@ void OnDropFiles(HWND dialog, HDROP drop) {
 // there, so both place it alike. The icons are reloaded here for the new
 // size. Wine never sends this message, so no end-to-end case reaches it; the
 // drag machine's unit rows run it on a simulated desktop of two monitors.
-void OnDpiChanged(HWND dialog, RECT* suggested) {
-  DragMover::ScaleChanged(dialog, suggested);
+void OnDpiChanged(HWND dialog, WPARAM dpi, RECT* suggested) {
+  DragMover::ScaleChanged(dialog, LOWORD(dpi), suggested);
   LoadScaledIcons(dialog);
   // Placed from WM_INITDIALOG onto another scale: centre it again at its new
   // size, after the default handling has resized it.
@@ -241,7 +241,7 @@ void OnDestroy(HWND dialog) {
 }
 
 INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  DragMover::HandleMessage(dialog, message, wParam);
+  DragMover::HandleMessage(dialog, message, wParam, lParam);
   switch (message) {
     case WM_INITDIALOG:
       OnInitDialog(dialog);
@@ -258,7 +258,7 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       RunAboutBox(g_dialog.instance, dialog);
       return FALSE;
     case WM_DPICHANGED:
-      OnDpiChanged(dialog, reinterpret_cast<RECT*>(lParam));
+      OnDpiChanged(dialog, wParam, reinterpret_cast<RECT*>(lParam));
       return FALSE;
     case kPlaceAgain:
       PlaceNearCursor(dialog);

@@ -7,7 +7,7 @@ namespace {
 
 typedef UINT(WINAPI* DpiForWindowProc)(HWND);
 typedef int(WINAPI* MetricForDpiProc)(int, UINT);
-typedef HMONITOR(WINAPI* MonitorFromRectProc)(const RECT*, DWORD);
+typedef BOOL(WINAPI* EnumDisplayMonitorsProc)(HDC, const RECT*, MONITORENUMPROC, LPARAM);
 typedef HRESULT(WINAPI* DpiForMonitorProc)(HMONITOR, int, UINT*, UINT*);
 
 // MDT_EFFECTIVE_DPI: the scale the user chose for the monitor.
@@ -24,7 +24,7 @@ struct DpiBinding {
   DpiForWindowProc dpiForWindow;
   MetricForDpiProc metricForDpi;
   int monitorsAttempted;
-  MonitorFromRectProc monitorFromRect;
+  EnumDisplayMonitorsProc enumDisplayMonitors;
   DpiForMonitorProc dpiForMonitor;
 };
 
@@ -44,9 +44,28 @@ void Bind() {
 void BindMonitors() {
   if (g_dpi.monitorsAttempted) return;
   g_dpi.monitorsAttempted = 1;
-  g_dpi.monitorFromRect = LookupProc<MonitorFromRectProc>(GetModuleHandleW(L"user32.dll"), "MonitorFromRect");
-  if (g_dpi.monitorFromRect)
+  g_dpi.enumDisplayMonitors =
+      LookupProc<EnumDisplayMonitorsProc>(GetModuleHandleW(L"user32.dll"), "EnumDisplayMonitors");
+  if (g_dpi.enumDisplayMonitors)
     g_dpi.dpiForMonitor = LookupProc<DpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+}
+
+// Adds monitor to the list in data, with its rectangle and scale; goes on to
+// the next while there is room.
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MonitorList* list = reinterpret_cast<MonitorList*>(data);
+  MonitorBinding::Info info = {};
+  info.size = sizeof info;
+  if (!MonitorShim::GetMonitorInfo(monitor, &info)) return TRUE;
+  UINT dpiX = 0;
+  UINT dpiY = 0;
+  if (!g_dpi.dpiForMonitor || g_dpi.dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY) != S_OK || dpiX == 0) {
+    dpiX = kOneScaleForAll;
+  }
+  Monitor& added = list->monitors[list->count++];
+  added.bounds = info.monitor;
+  added.dpi = dpiX;
+  return list->count < kMostMonitors;
 }
 
 }  // namespace
@@ -58,18 +77,11 @@ int MetricForWindow(HWND window, int index) {
   return metric > 0 ? metric : GetSystemMetrics(index);
 }
 
-UINT MonitorScaleForRect(ScreenRect rect, ScreenRect* bounds) {
+int ListMonitors(MonitorList* list) {
   BindMonitors();
-  const RECT given = {rect.left, rect.top, rect.right, rect.bottom};
-  HMONITOR monitor = g_dpi.monitorFromRect ? g_dpi.monitorFromRect(&given, MONITOR_DEFAULTTONEAREST) : nullptr;
-  MonitorBinding::Info info = {};
-  info.size = sizeof info;
-  if (!monitor || !MonitorShim::GetMonitorInfo(monitor, &info)) return 0;
-  *bounds = info.monitor;
-  UINT dpiX = 0;
-  UINT dpiY = 0;
-  if (!g_dpi.dpiForMonitor || g_dpi.dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY) != S_OK || dpiX == 0) {
-    return kOneScaleForAll;
+  list->count = 0;
+  if (g_dpi.enumDisplayMonitors) {
+    g_dpi.enumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(list));
   }
-  return dpiX;
+  return list->count;
 }

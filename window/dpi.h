@@ -2,16 +2,15 @@
 #pragma once
 #include <windows.h>
 
-#include "window/screen.h"
+#include "window/scale_rules.h"
 
 // System metric index (SM_CXSMICON, SM_CXICON, ...) at window's DPI: on
 // Windows 10 (1607) and later at its own monitor's scale, elsewhere at the
 // system's (GetSystemMetrics).
 int MetricForWindow(HWND window, int index);
 
-// The scale in dots per inch of the monitor holding the largest part of rect,
-// the nearest when none does, and that monitor's rectangle in *bounds. Where
-// the system has no scale per monitor (before Windows 8.1), or gives this
-// program the same for all, every monitor has the same. 0 when no monitor can
-// be found; *bounds is then unset.
-UINT MonitorScaleForRect(ScreenRect rect, ScreenRect* bounds);
+// Every monitor's rectangle and scale in dots per inch into *list, at most
+// kMostMonitors; the count. Where the system has no scale per monitor (before
+// Windows 8.1), or gives this program the same for all, every monitor has the
+// same. 0 when the monitors cannot be listed.
+int ListMonitors(MonitorList* list);

@@ -11,115 +11,6 @@ int WithinSlop(ScreenPoint point, ScreenPoint press) {
   return -slop <= dx && dx <= slop && -slop <= dy && dy <= slop;
 }
 
-int SameRect(ScreenRect a, ScreenRect b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-ScreenRect Offset(ScreenRect rect, long long dx, long long dy) {
-  const ScreenRect moved = {ClampToInt32(rect.left + dx), ClampToInt32(rect.top + dy), ClampToInt32(rect.right + dx),
-                            ClampToInt32(rect.bottom + dy)};
-  return moved;
-}
-
-// An edge of a span scaled by numerator / denominator around cursor, so that
-// the cursor lies over the same point of the span; rounded to the nearest
-// pixel, halves away from zero, so that there and back again lands within a
-// pixel of the start. Worked out in floating point, which needs no 64-bit
-// division routine in the 32-bit program.
-int32_t ScaledEdge(int32_t cursor, int32_t edge, double numerator, double denominator) {
-  double scaled = static_cast<double>(static_cast<long long>(edge) - cursor) * numerator / denominator;
-  if (scaled >= 4294967296.0) return INT32_MAX;
-  if (scaled <= -4294967296.0) return INT32_MIN;
-  long long rounded = scaled < 0 ? -static_cast<long long>(-scaled + 0.5) : static_cast<long long>(scaled + 0.5);
-  return ClampToInt32(cursor + rounded);
-}
-
-// A rectangle of size's width and height, placed so that cursor lies over the
-// same point of it as of was. An empty span of was has no point to keep, so
-// size's edge stays.
-ScreenRect KeepingCursor(ScreenRect was, ScreenPoint cursor, ScreenRect size) {
-  long long width = static_cast<long long>(size.right) - size.left;
-  long long height = static_cast<long long>(size.bottom) - size.top;
-  long long wasWidth = static_cast<long long>(was.right) - was.left;
-  long long wasHeight = static_cast<long long>(was.bottom) - was.top;
-  ScreenRect rect = size;
-  if (wasWidth > 0)
-    rect.left = ScaledEdge(cursor.x, was.left, static_cast<double>(width), static_cast<double>(wasWidth));
-  if (wasHeight > 0)
-    rect.top = ScaledEdge(cursor.y, was.top, static_cast<double>(height), static_cast<double>(wasHeight));
-  rect.right = ClampToInt32(rect.left + width);
-  rect.bottom = ClampToInt32(rect.top + height);
-  return rect;
-}
-
-// The axis the drag moves along: x unless its latest travel was mostly up or
-// down.
-int AlongX(ScreenPoint travel) {
-  long long dx = travel.x < 0 ? -static_cast<long long>(travel.x) : travel.x;
-  long long dy = travel.y < 0 ? -static_cast<long long>(travel.y) : travel.y;
-  return dx >= dy;
-}
-
-// 1 when the largest part of rect lies on the monitor whose rectangle is
-// *monitor.
-int LiesOn(const Platform* platform, void* window, const ScreenRect* rect, const ScreenRect* monitor) {
-  ScreenRect bounds;
-  return platform->monitorAt(window, *rect, &bounds) != 0 && SameRect(bounds, *monitor);
-}
-
-// No monitor is this wide, so no move along one axis need be longer.
-const long long kLongestShift = 1 << 16;
-
-// rect, or rect moved towards *monitor along the x or y axis by the least
-// amount that leaves its largest part there while cursor stays on it, bounds
-// included. 1 with *placed set; 0 when there is no such place.
-int MovedOnto(const Platform* platform, void* window, const ScreenRect* rect, ScreenPoint cursor, int alongX,
-              const ScreenRect* monitor, ScreenRect* placed) {
-  *placed = *rect;
-  if (LiesOn(platform, window, rect, monitor)) return 1;
-  long long pointer = alongX ? cursor.x : cursor.y;
-  long long nearEdge = alongX ? rect->left : rect->top;
-  long long farEdge = alongX ? rect->right : rect->bottom;
-  long long twiceCentre = alongX ? static_cast<long long>(monitor->left) + monitor->right
-                                 : static_cast<long long>(monitor->top) + monitor->bottom;
-  int32_t way = twiceCentre > nearEdge + farEdge ? 1 : -1;
-  long long room = way > 0 ? pointer - nearEdge : farEdge - pointer;
-  for (int32_t shift = 1; shift <= room && shift <= kLongestShift; ++shift) {
-    *placed = Offset(*rect, alongX ? way * shift : 0, alongX ? 0 : way * shift);
-    if (LiesOn(platform, window, placed, monitor)) return 1;
-  }
-  return 0;
-}
-
-// A move from was to target that takes the largest part of the window onto a
-// monitor of another scale makes the system rescale it around the pointer. If
-// that scale's size could not keep the pointer on the window and lie mostly on
-// that monitor, the system would rescale it back at once, over and over while
-// the pointer moves; so until the scale can take, the window is held back
-// along the drag on its own monitor, and the pointer slides over it. The size
-// at the new scale is taken as proportional, less a thirty-second, since the
-// system's size for it rounds the dialog's layout: a place found for the
-// smaller size holds for the real one, which only reaches further.
-ScreenRect HeldForScale(const Record* record, const Platform* platform, void* window, ScreenRect was,
-                        ScreenRect target) {
-  ScreenRect here;
-  ScreenRect there;
-  uint32_t now = platform->monitorAt(window, was, &here);
-  uint32_t next = platform->monitorAt(window, target, &there);
-  if (now == 0 || next == 0 || now == next) return target;
-  const ScreenPoint cursor = record->lastCursor;
-  const int alongX = AlongX(record->lastTravel);
-  const double numerator = 31.0 * next;
-  const double denominator = 32.0 * now;
-  const ScreenRect scaled = {ScaledEdge(cursor.x, target.left, numerator, denominator),
-                             ScaledEdge(cursor.y, target.top, numerator, denominator),
-                             ScaledEdge(cursor.x, target.right, numerator, denominator),
-                             ScaledEdge(cursor.y, target.bottom, numerator, denominator)};
-  ScreenRect placed;
-  if (MovedOnto(platform, window, &scaled, cursor, alongX, &there, &placed)) return target;
-  return MovedOnto(platform, window, &target, cursor, alongX, &here, &placed) ? placed : target;
-}
-
 // Shared by the timer and by a move that leaves the slop with the button held.
 void HoldExpired(Record* record, const Platform* platform, void* window) {
   // Whatever follows, this hold is over: the timer fires at most once.
@@ -131,8 +22,10 @@ void HoldExpired(Record* record, const Platform* platform, void* window) {
   record->lastCursor = platform->cursorPos(window);
   if (!PointInRect(record->lastCursor, record->windowRect)) return;
   // The window stays put here: travel counts from this cursor position on, so
-  // the pixels moved before the drag started are never applied.
+  // the pixels moved before the drag started are never applied. The monitors
+  // are listed once for the drag, not at each step.
   record->dragging = 1;
+  record->monitors.count = platform->listMonitors(window, &record->monitors);
   platform->showDragCursor(window);
   platform->setCapture(window);
 }
@@ -154,14 +47,28 @@ void MoveStep(Record* record, const Platform* platform, void* window, ScreenPoin
   record->lastTravel.x = ClampToInt32(dx);
   record->lastTravel.y = ClampToInt32(dy);
   // No clamping to a monitor: the user may park the window partly off screen.
-  const ScreenRect was = record->windowRect;
-  const ScreenRect target = HeldForScale(record, platform, window, was, Offset(was, dx, dy));
+  const ScreenRect target = SteppedTo(&record->monitors, record->windowRect, cursor, record->lastTravel);
   // A move onto a monitor of another scale reports the new scale from inside
   // the move; the pointer's place in the window is then the one this step
   // aims at, so the record holds the target until the move is done.
   record->windowRect = target;
   platform->moveWindow(window, target.left, target.top);
   record->windowRect = platform->windowRect(window);
+}
+
+// The mouse was taken away from the window, so the release will go elsewhere:
+// the drag ends, and a hold pending with it, which would otherwise start a
+// drag again. cancelled: the system asked the window to let go of the mouse
+// for a box of its own, and a hold pending without a drag ends as well;
+// otherwise another window took the capture (also told after this machine
+// let go), which is not taken back: letting go takes the capture from
+// whichever window of the thread holds it.
+void MouseTaken(Record* record, const Platform* platform, void* window, int cancelled) {
+  if (!record->dragging && !cancelled) return;
+  if (record->holdTimerId != 0) platform->killTimer(window, record->holdTimerId);
+  record->holdTimerId = 0;
+  if (record->dragging && cancelled) platform->releaseCapture(window);
+  record->dragging = 0;
 }
 
 void ButtonDown(Record* record, const Platform* platform, void* window) {
@@ -224,6 +131,15 @@ void Handle(Record* record, const Platform* platform, void* window, Message mess
         platform->releaseCapture(window);
       }
       break;
+    case kCancelMode:
+      MouseTaken(record, platform, window, 1);
+      break;
+    case kCaptureLost:
+      MouseTaken(record, platform, window, 0);
+      break;
+    case kDisplayChange:
+      if (record->dragging) record->monitors.count = platform->listMonitors(window, &record->monitors);
+      break;
     case kDestroy:
       if (record->holdTimerId != 0) platform->killTimer(window, record->holdTimerId);
       if (record->dragging) platform->releaseCapture(window);
@@ -233,23 +149,17 @@ void Handle(Record* record, const Platform* platform, void* window, Message mess
   }
 }
 
-ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, ScreenRect suggested) {
+ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, uint32_t dpi, ScreenRect suggested) {
   // The system places the window as suggested once this returns. Placing it
   // here as well would undo the placing that met this scale, and the two
   // could go on undoing each other for as long as the pointer moves.
   if (record->placingForScale) return suggested;
-  ScreenRect rect = suggested;
-  if (record->dragging) {
-    // The new scale's monitor is the suggestion's: the window still counts as
-    // on the monitor it is leaving.
-    ScreenRect monitor;
-    const ScreenRect kept = KeepingCursor(record->windowRect, record->lastCursor, suggested);
-    if (!platform->monitorAt(window, suggested, &monitor)) {
-      rect = kept;
-    } else if (!MovedOnto(platform, window, &kept, record->lastCursor, AlongX(record->lastTravel), &monitor, &rect)) {
-      rect = suggested;
-    }
-  }
+  // A new scale may come from the display settings too.
+  record->monitors.count = platform->listMonitors(window, &record->monitors);
+  // While dragging, the window is where the step that met the scale aims it.
+  const ScreenRect now = record->dragging ? record->windowRect : platform->windowRect(window);
+  ScreenRect rect = PlacedForScale(&record->monitors, now, suggested, dpi,
+                                   record->dragging ? &record->lastCursor : nullptr, record->lastTravel);
   record->placingForScale = 1;
   platform->placeWindow(window, rect);
   record->placingForScale = 0;

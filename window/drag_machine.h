@@ -4,6 +4,7 @@
 #pragma once
 #include <stdint.h>
 
+#include "window/scale_rules.h"
 #include "window/screen.h"
 
 namespace DragMachine {
@@ -25,9 +26,24 @@ struct Record {
   ScreenPoint lastTravel;   // the cursor's travel in the latest move step: the
                             // drag's direction
   int32_t placingForScale;  // 1 while the window is being placed for a new scale
+  MonitorList monitors;     // listed when the drag starts, the displays change
+                            // or the scale does
 };
 
-enum Message { kOther, kDestroy, kTimer, kMouseMove, kLeftButtonDown, kLeftButtonUp };
+// kCancelMode: the system takes the mouse for a box of its own, and the
+// window should let go of it. kCaptureLost: the window no longer has the
+// mouse capture. kDisplayChange: monitors came, went or changed.
+enum Message {
+  kOther,
+  kDestroy,
+  kTimer,
+  kMouseMove,
+  kLeftButtonDown,
+  kLeftButtonUp,
+  kCancelMode,
+  kCaptureLost,
+  kDisplayChange,
+};
 
 // Every call gets the window the message belongs to.
 struct Platform {
@@ -47,29 +63,22 @@ struct Platform {
                      int32_t top);  // keeps size and z-order
   void (*placeWindow)(void* window,
                       ScreenRect rect);  // keeps z-order and activation
-  // The monitor holding the largest part of rect, the nearest when none does:
-  // its rectangle into *bounds, and its scale in dots per inch as this program
-  // sees it; 0 when the system cannot tell (bounds then unset).
-  uint32_t (*monitorAt)(void* window, ScreenRect rect, ScreenRect* bounds);
+  // Every monitor's rectangle and scale into *list; the count, 0 when the
+  // system cannot tell.
+  int (*listMonitors)(void* window, MonitorList* list);
 };
 
 // Advances record for one message of window; timerId is the timer message's
 // id and is read for kTimer only. Reports nothing; the caller goes on to
-// handle the message itself. A move step that would take the largest part of
-// the window onto a monitor of another scale, where that scale's size could
-// not keep the pointer on the window and lie mostly on that monitor, keeps
-// the window on its own monitor along the drag, the pointer sliding over it,
-// until the scale can.
+// handle the message itself. A drag ends on the button's release and when
+// the window loses the mouse. Each move step goes where SteppedTo says.
 void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId);
 
-// Places window for a new scale, from the rectangle the system suggests, and
-// returns where it lies then, for the system's own handling to agree with.
-// While dragging: the suggested size with the pointer over the same point of
-// the window, moved along the drag by the least amount that leaves the largest
-// part of the window on the new scale's monitor, or the suggestion as it is
-// where no such place keeps the pointer on the window; the drag goes on from
-// there. Otherwise the suggestion as it is; and a new scale met while placing
-// for another one is returned as it is and left to the system to place.
-ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, ScreenRect suggested);
+// Places window for the scale dpi that the system gives it, suggesting
+// suggested, where PlacedForScale says, and returns where it lies then, for
+// the system's own handling to agree with; a drag goes on from there. A new
+// scale met while placing for another one is returned as it is and left to
+// the system to place.
+ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, uint32_t dpi, ScreenRect suggested);
 
 }  // namespace DragMachine

@@ -65,15 +65,22 @@ void PlaceWindow(void* window, ScreenRect rect) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-uint32_t MonitorAt(void*, ScreenRect rect, ScreenRect* bounds) { return MonitorScaleForRect(rect, bounds); }
+int Monitors(void*, MonitorList* list) { return ListMonitors(list); }
 
 const DragMachine::Platform kWin32Drag = {
     CursorPos,       WindowRect,  InWindow,    LeftButtonHeld, StartTimer,  StopTimer, ShowDragCursor,
-    ShowHoverCursor, TakeCapture, DropCapture, MoveWindowTo,   PlaceWindow, MonitorAt,
+    ShowHoverCursor, TakeCapture, DropCapture, MoveWindowTo,   PlaceWindow, Monitors,
 };
 
-DragMachine::Message Kind(UINT message) {
+DragMachine::Message Kind(HWND window, UINT message, LPARAM lParam) {
   switch (message) {
+    case WM_CANCELMODE:
+      return DragMachine::kCancelMode;
+    case WM_CAPTURECHANGED:
+      // lParam names the window that has the capture now, null when none has.
+      return reinterpret_cast<HWND>(lParam) != window ? DragMachine::kCaptureLost : DragMachine::kOther;
+    case WM_DISPLAYCHANGE:
+      return DragMachine::kDisplayChange;
     case WM_DESTROY:
       return DragMachine::kDestroy;
     case WM_TIMER:
@@ -98,8 +105,8 @@ void SetCursors(HCURSOR drag, HCURSOR hover) {
   g_drag.hoverCursor = hover;
 }
 
-void HandleMessage(HWND window, UINT message, WPARAM wParam) {
-  DragMachine::Message kind = Kind(message);
+void HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DragMachine::Message kind = Kind(window, message, lParam);
   if (kind == DragMachine::kOther) return;
   DragMachine::Handle(&g_drag.record, &kWin32Drag, window, kind, kind == DragMachine::kTimer ? wParam : 0);
 }
@@ -113,9 +120,9 @@ int CursorInWindow(HWND window) {
   return PointInRect(point, bounds);
 }
 
-void ScaleChanged(HWND window, RECT* suggested) {
+void ScaleChanged(HWND window, UINT dpi, RECT* suggested) {
   ScreenRect given = {suggested->left, suggested->top, suggested->right, suggested->bottom};
-  ScreenRect rect = DragMachine::ScaleChanged(&g_drag.record, &kWin32Drag, window, given);
+  ScreenRect rect = DragMachine::ScaleChanged(&g_drag.record, &kWin32Drag, window, dpi, given);
   suggested->left = rect.left;
   suggested->top = rect.top;
   suggested->right = rect.right;

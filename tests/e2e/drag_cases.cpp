@@ -328,6 +328,25 @@ void ReleaseOutside(int) {
   E2eExpectDialogStaysAt(&s, "moves after the release", 20, 10 + away);
 }
 
+// Windows sends WM_CANCELMODE when a box takes the mouse from the dialog (a
+// warning opened by Enter while dragging): the drag is over, and moves with
+// the button still held no longer move the dialog. On Windows the release
+// would then go to the window under the pointer, never to the dialog.
+void CancelMode(int) {
+  E2eSession s;
+  if (!Open(&s)) return;
+  POINT p = E2eBareSpot(&s);
+  PressAt(&s, p);
+  if (!E2eExpectDragStarts(&s, "drag started by holding")) return;
+  if (!E2eMoveBy(20, 10) || !E2eExpectDialogAt(&s, "dialog follows", 20, 10)) return;
+  SendMessageW(s.dlg, WM_CANCELMODE, 0, 0);
+  if (E2eExpectDragEnds(&s, "cancel mode ends the drag") && E2eMoveBy(40, 30)) {
+    E2eSettle(&s);
+    E2eExpectDialogStaysAt(&s, "moves with the button held", 20, 10);
+  }
+  E2eMouseLeft(0);
+}
+
 // The right button drags nothing; its own handling (the about box on
 // release) still works.
 void RightButton(int) {
@@ -434,6 +453,7 @@ const E2eCase kPressCases[] = {
 const E2eCase kMoreCases[] = {
     // name               procedure         param
     {"release_outside", ReleaseOutside, 0},
+    {"cancel_mode", CancelMode, 0},
     {"right_button", RightButton, 0},
     {"cursor_shapes", CursorShapes, 0},
     {"swapped_buttons", SwappedButtons, 0},

@@ -15,10 +15,22 @@ using DragMachine::Record;
 
 enum Shown { kNoCursor, kDragCursor, kHoverCursor };
 
-// A monitor of the simulated desktop and its scale.
-struct Screen {
-  ScreenRect bounds;
-  uint32_t dpi;
+// How the simulated Windows suggests a rectangle for a new scale: on the new
+// monitor at the first corner of the window that leaves it there (as observed),
+// or at the window's top-left corner wherever that lies.
+enum Suggests { kOnNewMonitor, kTopLeftKept };
+// How the dialog manager sizes the dialog at a new scale: as the rectangle
+// handed back, whose size Windows asked of it; or at its own size from the
+// handed-back top-left corner, where Windows suggested a size in proportion.
+enum Manager { kAsHandedBack, kOwnSize };
+
+// The dialog's size at the scales of the desktop's first and second monitor,
+// in percent of its size in proportion, or as measured under Wine.
+struct Sizes {
+  const char* name;
+  int percentAtFirst;
+  int percentAtSecond;
+  int measured;
 };
 
 // The window and the mouse as the platform calls see them, and what was done.
@@ -35,24 +47,26 @@ struct Desk {
   int releases;
   Shown shown;
   int moves;
-  // The desktop: without screens one endless monitor; with them, Windows'
-  // rule that a window takes the scale of the monitor holding the largest
-  // part of it, applied after every move and placing, from inside it, with
-  // the scale change going to record.
-  const Screen* screens;
+  // The desktop: without screens, monitors the system cannot list; with them,
+  // Windows' rule that a window takes the scale of the monitor holding the
+  // largest part of it, applied after every move and placing, from inside it,
+  // with the scale change going to record.
+  const Monitor* screens;
   int screenCount;
   uint32_t dpi;  // the window's scale
   Record* record;
+  Suggests suggests;
+  Manager manager;
+  const Sizes* sizes;
   int depth;  // scale changes under way
   int scaleChanges;
   int nestedChanges;
+  int queries;  // monitors the system was asked about
 };
 
 Desk& D(void* window) { return *static_cast<Desk*>(window); }
 
 extern const DragMachine::Platform kFake;
-
-const ScreenRect kEverywhere = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
 
 long long Overlap(ScreenRect a, ScreenRect b) {
   long long w = static_cast<long long>(a.right < b.right ? a.right : b.right) - (a.left > b.left ? a.left : b.left);
@@ -60,28 +74,35 @@ long long Overlap(ScreenRect a, ScreenRect b) {
   return w > 0 && h > 0 ? w * h : 0;
 }
 
-// The monitor holding the largest part of rect; on a tie, or where none
-// holds any, the first listed.
-uint32_t MonitorAt(void* w, ScreenRect rect, ScreenRect* bounds) {
-  Desk& d = D(w);
-  if (d.screenCount == 0) {
-    *bounds = kEverywhere;
-    return 96;
-  }
+// Windows' choice: the monitor holding the largest part of rect; on a tie,
+// or where none holds any, the first listed.
+const Monitor& MonitorAt(const Desk& d, ScreenRect rect) {
   int best = 0;
   for (int i = 1; i < d.screenCount; ++i) {
     if (Overlap(rect, d.screens[i].bounds) > Overlap(rect, d.screens[best].bounds)) best = i;
   }
-  *bounds = d.screens[best].bounds;
-  return d.screens[best].dpi;
+  return d.screens[best];
 }
 
-// The insert dialog's size at a scale.
-const int32_t kDialogWidth = 474, kDialogHeight = 210;
+// The insert dialog's size at 96 dpi, and as Wine lays it out at 144 and 192.
+const int32_t kDialogWidth = 559, kDialogHeight = 200;
+const int32_t kMeasured[][3] = {{144, 796, 280}, {192, 954, 361}};
 
-ScreenRect SizedAt(uint32_t dpi) {
-  const ScreenRect size = {0, 0, static_cast<int32_t>(kDialogWidth * dpi / 96),
-                           static_cast<int32_t>(kDialogHeight * dpi / 96)};
+// The dialog's size at a scale.
+ScreenRect SizedAt(const Desk& d, uint32_t dpi) {
+  double width = kDialogWidth * dpi / 96.0;
+  double height = kDialogHeight * dpi / 96.0;
+  int percent = 100;
+  if (d.sizes) {
+    for (const int32_t* m : kMeasured) {
+      if (d.sizes->measured && static_cast<uint32_t>(m[0]) == dpi) {
+        width = m[1];
+        height = m[2];
+      }
+    }
+    percent = dpi == d.screens[0].dpi ? d.sizes->percentAtFirst : d.sizes->percentAtSecond;
+  }
+  const ScreenRect size = {0, 0, static_cast<int32_t>(width * percent / 100), static_cast<int32_t>(height * percent / 100)};
   return size;
 }
 
@@ -90,22 +111,24 @@ std::string Rect(ScreenRect r) {
          std::to_string(r.bottom);
 }
 
-// Windows' suggestion for a new scale lies on the monitor of that scale: the
-// new size held at a corner of the window, the first corner that leaves it
-// there.
-ScreenRect Suggestion(Desk& d, ScreenRect monitor, uint32_t dpi) {
-  const ScreenRect size = SizedAt(dpi);
+// Windows' suggestion for a new scale.
+ScreenRect Suggestion(Desk& d, const Monitor& monitor) {
+  ScreenRect size = SizedAt(d, monitor.dpi);
   const ScreenRect w = d.window;
+  if (d.manager == kOwnSize) {
+    size.right = static_cast<int32_t>(static_cast<long long>(w.right - w.left) * monitor.dpi / d.dpi);
+    size.bottom = static_cast<int32_t>(static_cast<long long>(w.bottom - w.top) * monitor.dpi / d.dpi);
+  }
   ScreenRect corners[4] = {
       {w.left, w.top, w.left + size.right, w.top + size.bottom},
       {w.right - size.right, w.top, w.right, w.top + size.bottom},
       {w.left, w.bottom - size.bottom, w.left + size.right, w.bottom},
       {w.right - size.right, w.bottom - size.bottom, w.right, w.bottom},
   };
-  for (ScreenRect corner : corners) {
-    ScreenRect on;
-    MonitorAt(&d, corner, &on);
-    if (Rect(on) == Rect(monitor)) return corner;
+  if (d.suggests == kOnNewMonitor) {
+    for (ScreenRect corner : corners) {
+      if (&MonitorAt(d, corner) == &monitor) return corner;
+    }
   }
   return corners[0];
 }
@@ -114,17 +137,22 @@ ScreenRect Suggestion(Desk& d, ScreenRect monitor, uint32_t dpi) {
 const int kMostNesting = 20;
 
 void Rescale(Desk& d) {
-  ScreenRect monitor;
-  uint32_t dpi = MonitorAt(&d, d.window, &monitor);
-  if (d.screenCount == 0 || dpi == d.dpi) return;
+  if (d.screenCount == 0) return;
+  const Monitor& monitor = MonitorAt(d, d.window);
+  if (monitor.dpi == d.dpi) return;
   ++d.scaleChanges;
   if (d.depth > 0) ++d.nestedChanges;
   if (d.depth >= kMostNesting) return;
-  ScreenRect suggested = Suggestion(d, monitor, dpi);
-  d.dpi = dpi;
+  ScreenRect suggested = Suggestion(d, monitor);
+  d.dpi = monitor.dpi;
   ++d.depth;
-  ScreenRect applied = DragMachine::ScaleChanged(d.record, &kFake, &d, suggested);
-  // The dialog manager's own handling then places the window as handed back.
+  ScreenRect applied = DragMachine::ScaleChanged(d.record, &kFake, &d, monitor.dpi, suggested);
+  // The dialog manager's own handling then places the window.
+  if (d.manager == kOwnSize) {
+    const ScreenRect size = SizedAt(d, monitor.dpi);
+    applied.right = applied.left + size.right;
+    applied.bottom = applied.top + size.bottom;
+  }
   if (Rect(applied) != Rect(d.window)) {
     d.window = applied;
     Rescale(d);
@@ -159,10 +187,16 @@ void PlaceWindow(void* w, ScreenRect rect) {
   D(w).window = rect;
   Rescale(D(w));
 }
+int ListMonitors(void* w, MonitorList* list) {
+  Desk& d = D(w);
+  for (int i = 0; i < d.screenCount; ++i) list->monitors[i] = d.screens[i];
+  d.queries += d.screenCount;
+  return d.screenCount;
+}
 
 const DragMachine::Platform kFake = {CursorPos,  WindowRect,  CursorInWindow, LeftButtonHeld, SetTimer,
                                      KillTimer,  ShowDrag,    ShowHover,      SetCapture,     ReleaseCapture,
-                                     MoveWindow, PlaceWindow, MonitorAt};
+                                     MoveWindow, PlaceWindow, ListMonitors};
 
 // A 300 x 200 window at (100, 100); presses land at (200, 150).
 const ScreenRect kWindow = {100, 100, 400, 300};
@@ -217,7 +251,10 @@ struct TransitionCase {
   ScreenPoint windowAt;  // top-left afterwards
 };
 
+using DragMachine::kCancelMode;
+using DragMachine::kCaptureLost;
 using DragMachine::kDestroy;
+using DragMachine::kDisplayChange;
 using DragMachine::kLeftButtonDown;
 using DragMachine::kLeftButtonUp;
 using DragMachine::kMouseMove;
@@ -270,6 +307,13 @@ const TransitionCase kTransitions[] = {
   {"drag+hold: timer only kills it",             kDraggingWithHold, kTimer, {250, 160}, 1,   T,     T,       1,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
   {"drag+hold: move, held: window follows",      kDraggingWithHold, kMouseMove, {205, 150}, 1, 0,   T,       1,   T,   kPress,     0,    0,   0,   0,   kDragCursor,  {105, 100}},
   {"drag+hold: destroy kills and releases",      kDraggingWithHold, kDestroy, {205, 150}, 1, 0,     T,       1,   T,   kPress,     0,    1,   0,   1,   kNoCursor,    {100, 100}},
+  {"drag: cancel mode ends it and lets go",      kDragging, kCancelMode,    {210, 145}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   1,   kNoCursor,    {100, 100}},
+  {"drag: capture taken ends it, not taken back", kDragging, kCaptureLost,  {210, 145}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"drag+hold: capture taken ends both",         kDraggingWithHold, kCaptureLost, {205, 150}, 1, 0, T,       0,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: cancel mode ends it",                  kHold,    kCancelMode,     {200, 150}, 1,   0,     T,       0,   0,   kPress,     0,    1,   0,   0,   kNoCursor,    {100, 100}},
+  {"hold: capture let go keeps it",              kHold,    kCaptureLost,    {200, 150}, 1,   0,     T,       0,   T,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"idle: cancel mode does nothing",             kIdle,    kCancelMode,     {250, 160}, 1,   0,     T,       0,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
+  {"drag: display change moves nothing",         kDragging, kDisplayChange, {210, 145}, 1,   0,     T,       1,   0,   kPress,     0,    0,   0,   0,   kNoCursor,    {100, 100}},
 };
 // clang-format on
 
@@ -439,29 +483,93 @@ TEST_F(DragSequence, ReleaseOutsideTheDialogEndsTheDrag) {
   EXPECT_EQ(795, d.window.left) << "the final move is not applied";
 }
 
+// Windows sends the dialog WM_CANCELMODE when a box of its own takes the
+// mouse (a warning opened by Enter while dragging): the drag is over, and with
+// the button still held the dialog no longer follows the pointer.
+TEST_F(DragSequence, CancelModeEndsTheDrag) {
+  PressAt(200, 150);
+  MoveTo(205, 150);
+  MoveTo(215, 160);
+  EXPECT_EQ(110, d.window.left) << "dragged";
+  Send(kCancelMode);
+  EXPECT_EQ(0, r.dragging) << "after the cancel";
+  EXPECT_EQ(1, d.releases) << "after the cancel";
+  MoveTo(260, 200);
+  EXPECT_EQ(110, d.window.left) << "a move with the button held";
+  EXPECT_EQ(kHoverCursor, d.shown) << "a move with the button held";
+}
+
+// On Windows the release after a lost capture goes to the window under the
+// pointer, so the dialog may never hear of it; it must not follow the
+// pointer with no button held.
+TEST_F(DragSequence, LostCaptureEndsTheDrag) {
+  PressAt(200, 150);
+  MoveTo(205, 150);
+  Send(kCaptureLost);
+  EXPECT_EQ(0, r.dragging) << "after the capture was taken";
+  EXPECT_EQ(0, d.releases) << "the capture is not taken from its new holder";
+  d.buttonHeld = 0;
+  MoveTo(300, 250);
+  EXPECT_EQ(100, d.window.left) << "a move with no button held";
+  EXPECT_EQ(0, d.moves) << "a move with no button held";
+}
+
 // A new scale while the window is dragged (or not) onto another monitor.
+// Desktops of two monitors of different scales, the second right of or
+// below the first; across: the window's top (or left) edge as it is dragged.
+struct Desktop {
+  const char* name;
+  Monitor screens[2];
+  int32_t across;
+};
+
+// clang-format off
+const Desktop kDesktops[] = {
+  // name                              first monitor, scale                 second monitor, scale              across
+  {"100 % | 200 % side by side",       {{{-1920, 0, 0, 1080}, 96},          {{0, 0, 3840, 2160}, 192}},        300},
+  {"150 % | 100 % side by side",       {{{-2880, 0, 0, 1620}, 144},         {{0, 0, 1920, 1080}, 96}},         300},
+  {"125 % over 175 %",                 {{{0, -1350, 2400, 0}, 120},         {{0, 0, 3360, 1890}, 168}},        300},
+  {"100 % | 300 % side by side",       {{{-1920, 0, 0, 1080}, 96},          {{0, 0, 3840, 2160}, 288}},        300},
+  {"100 % | 150 % a third lower",      {{{-1920, 0, 0, 1080}, 96},          {{0, 700, 2880, 2320}, 144}},      760},
+};
+// clang-format on
+
+// A new scale while the window is dragged (or not), with the rectangle
+// Windows suggests: dragged, the pointer stays over the same point at the
+// new size, moved along the drag where that leaves the window's largest part
+// on the wrong monitor (with room for another size); not dragged, moved by
+// the least amount onto the new scale's monitor.
 struct ScaleCase {
   const char* name;
+  const Desktop* desktop;  // null: monitors the system cannot list
   int dragging;
-  ScreenRect windowRect;  // the record's, before
+  int placing;            // the change meets the window being placed for another
+  ScreenRect windowRect;  // the record's and the window's, before
   ScreenPoint lastCursor;
+  uint32_t dpi;
   ScreenRect suggested;
   ScreenRect expected;    // to apply, and the record's afterwards while dragging
 };
 
 const int32_t kMin = INT32_MIN;
+const Desktop* const k100_200 = &kDesktops[0];
+const Desktop* const k150_100 = &kDesktops[1];
 
 // clang-format off
-// name                                       drag window rect (record)              cursor                     suggested                                   | rect to apply
+// name                                       desktop    drag placing window rect (record)   cursor      dpi  suggested                                   | rect to apply
 const ScaleCase kScales[] = {
-  {"twice: a third across, a quarter down",    1,  {100, 100, 400, 300},                {200, 150},                {500, 100, 1100, 500},                      {0, 50, 600, 450}},
-  {"half",                                      1,  {100, 100, 400, 300},                {200, 150},                {100, 100, 250, 200},                       {150, 125, 300, 225}},
-  {"back again from twice",                     1,  {0, 50, 600, 450},                   {200, 150},                {0, 50, 300, 250},                          {100, 100, 400, 300}},
-  {"one and a half, rounded to the pixel",      1,  {100, 100, 401, 301},                {201, 151},                {100, 100, 552, 402},                       {49, 74, 501, 376}},
-  {"pointer left of and above the window",      1,  {100, 100, 400, 300},                {40, 70},                  {100, 100, 700, 500},                       {160, 130, 760, 530}},
-  {"empty window keeps the suggested place",    1,  {100, 100, 100, 100},                {100, 100},                {300, 300, 500, 400},                       {300, 300, 500, 400}},
-  {"far out: 64-bit product, clamped edge",     1,  {-2000000000, -2000000000, -1000000000, -1000000000}, {-1500000000, -1500000000}, {-2000000000, -2000000000, 0, 0}, {kMin, kMin, -147483648, -147483648}},
-  {"not dragging: as suggested",                0,  {100, 100, 400, 300},                {200, 150},                {500, 100, 1100, 500},                      {500, 100, 1100, 500}},
+  {"twice: a third across, a quarter down",    nullptr,   1,  0,  {100, 100, 400, 300},       {200, 150}, 192, {500, 100, 1100, 500},                      {0, 50, 600, 450}},
+  {"half",                                      nullptr,   1,  0,  {100, 100, 400, 300},       {200, 150}, 48,  {100, 100, 250, 200},                       {150, 125, 300, 225}},
+  {"back again from twice",                     nullptr,   1,  0,  {0, 50, 600, 450},          {200, 150}, 96,  {0, 50, 300, 250},                          {100, 100, 400, 300}},
+  {"one and a half, rounded to the pixel",      nullptr,   1,  0,  {100, 100, 401, 301},       {201, 151}, 144, {100, 100, 552, 402},                       {49, 74, 501, 376}},
+  {"pointer left of and above the window",      nullptr,   1,  0,  {100, 100, 400, 300},       {40, 70},   192, {100, 100, 700, 500},                       {160, 130, 760, 530}},
+  {"empty window keeps the suggested place",    nullptr,   1,  0,  {100, 100, 100, 100},       {100, 100}, 192, {300, 300, 500, 400},                       {300, 300, 500, 400}},
+  {"far out: 64-bit product, clamped edge",     nullptr,   1,  0,  {-2000000000, -2000000000, -1000000000, -1000000000}, {-1500000000, -1500000000}, 192, {-2000000000, -2000000000, 0, 0}, {kMin, kMin, -147483648, -147483648}},
+  {"not dragging: as suggested",                nullptr,   0,  0,  {100, 100, 400, 300},       {200, 150}, 192, {500, 100, 1100, 500},                      {500, 100, 1100, 500}},
+  {"met while placing: left to the system",     k100_200,  1,  1,  {-200, 300, 359, 500},      {-100, 400}, 192, {-200, 300, 918, 700},                     {-200, 300, 918, 700}},
+  {"onto 150 %, suggested on 100 %",            k150_100,  1,  0,  {-300, 300, 259, 500},      {200, 400}, 144, {-300, 300, 538, 600},                      {-550, 250, 288, 550}},
+  {"onto 200 %, too small to keep the pointer", k100_200,  1,  0,  {-250, 300, 309, 500},      {-250, 400}, 192, {-250, 300, -50, 400},                     {-74, 350, 126, 450}},
+  {"not dragging, suggested on 100 %",          k150_100,  0,  0,  {-300, 300, 259, 500},      {200, 400}, 144, {-300, 300, 538, 600},                      {-524, 300, 314, 600}},
 };
 // clang-format on
 
@@ -469,96 +577,184 @@ TEST(DragMachine, NewScaleKeepsThePointerOverTheSamePoint) {
   for (const ScaleCase& c : kScales) {
     Record r = {};
     r.dragging = c.dragging;
+    r.placingForScale = c.placing;
     r.windowRect = c.windowRect;
     r.lastCursor = c.lastCursor;
+    r.lastTravel = ScreenPoint{1, 0};
     Desk d = NewDesk(c.lastCursor, 1);
-    EXPECT_EQ(Rect(c.expected), Rect(DragMachine::ScaleChanged(&r, &kFake, &d, c.suggested))) << c.name;
-    EXPECT_EQ(Rect(c.expected), Rect(d.window)) << c.name << ": placed";
-    EXPECT_EQ(Rect(c.dragging ? c.expected : c.windowRect), Rect(r.windowRect)) << c.name << ": record";
+    d.window = c.windowRect;
+    d.record = &r;
+    if (c.desktop) {
+      d.screens = c.desktop->screens;
+      d.screenCount = 2;
+      d.dpi = c.dpi;
+    }
+    EXPECT_EQ(Rect(c.expected), Rect(DragMachine::ScaleChanged(&r, &kFake, &d, c.dpi, c.suggested))) << c.name;
+    EXPECT_EQ(Rect(c.placing ? c.windowRect : c.expected), Rect(d.window)) << c.name << ": placed";
+    EXPECT_EQ(Rect(c.dragging && !c.placing ? c.expected : c.windowRect), Rect(r.windowRect)) << c.name << ": record";
+    EXPECT_EQ(0, d.scaleChanges) << c.name << ": placed where the scale changes again";
   }
 }
 
 // Drags across the border of two monitors of different scales, on a desktop
-// that rescales the window by Windows' rule: grabbed at a tenth, a half and
-// nine tenths of its width and height, both ways, in steps of 1 to 3 pixels.
-// The scale changes once, never from inside another change; the pointer is
-// on the dialog after every step and, once the scale has changed, keeps its
-// place there; the drag ends at the scale of the monitor it ends on.
-struct TwoScreens {
-  const char* name;
-  Screen screens[2];  // the second right of or below the first
+// that rescales the window by Windows' rule, from inside the move, in every
+// shape the rule's details may take: Windows' suggestion on the new monitor
+// or at the window's top-left corner, the dialog's size at each scale in
+// proportion or not, the dialog manager sizing it as handed back or as it
+// lays it out. Both ways, grabbed from near one edge to near the other, in
+// steps of 1 to 40 pixels. Each drag changes the scale once, never from
+// inside another change; the pointer is off the dialog at no step, but for
+// the change's when the dialog takes another size than suggested, and after
+// the step that follows the change it keeps its place on the dialog; the monitors are listed when the drag starts and when the scale
+// changes, never more than 8 in a step; the drag ends at the scale of the
+// monitor it ends on.
+const Sizes kSizes[] = {
+    // name                              % at the first  % at the second  measured
+    {"sizes in proportion", 100, 100, 0},
+    {"8 % over, then 8 % under", 108, 92, 0},
+    {"8 % under, then 8 % over", 92, 108, 0},
+    {"sizes measured under Wine", 100, 100, 1},
+};
+const int kGrabs[] = {2, 25, 50, 75, 98};  // percent of the width and height
+// Pixels along the drag and across it, back and forth, in each step: a hand
+// that wobbles moves across more than along at every step.
+const ScreenPoint kSteps[] = {{1, 0}, {7, 0}, {40, 0}, {7, 15}};
+const int kMostQueriesInAStep = 8;
+
+struct Drag {
+  const Desktop* desktop;
+  int from;  // 0 from the first monitor to the second, 1 back
+  int grab;
+  ScreenPoint step;
+  const Sizes* sizes;
+  Suggests suggests;
+  Manager manager;
+  int plugged;  // 1: the end monitor is plugged in as the window nears it
 };
 
-// clang-format off
-const TwoScreens kTwoScreens[] = {
-  // name                      first screen, scale                    second screen, scale
-  {"100/200 % side by side",   {{{-1920, 0, 0, 1080}, 96},            {{0, 0, 3840, 2160}, 192}}},
-  {"150/100 % side by side",   {{{-2880, 0, 0, 1620}, 144},           {{0, 0, 1920, 1080}, 96}}},
-  {"125/175 % one above the other", {{{0, -1350, 2400, 0}, 120},      {{0, 0, 3360, 1890}, 168}}},
-};
-// clang-format on
+std::string Named(const Drag& g) {
+  return std::string(g.plugged ? "plugged in: " : "") + g.desktop->name + (g.from ? ", back" : ", there") + ", grabbed at " + std::to_string(g.grab) +
+         " %, " + std::to_string(g.step.x) + " px steps" +
+         (g.step.y ? " wobbling " + std::to_string(g.step.y) + " px" : "") + ", " + g.sizes->name +
+         (g.suggests == kOnNewMonitor ? ", suggested on the new monitor" : ", suggested at the top-left corner") +
+         (g.manager == kAsHandedBack ? ", sized as handed back" : ", sized by the dialog manager");
+}
+
+// Runs one drag; "" when it settled as it must, else what went wrong first.
+std::string DragAcross(const Drag& g) {
+  const Monitor* screens = g.desktop->screens;
+  const Monitor& end = screens[1 - g.from];
+  const int vertical = screens[1].bounds.left == screens[0].bounds.left;
+  const int way = g.from ? -1 : 1;  // along the axis, towards the end monitor
+  const Monitor* const start = &screens[g.from];
+  const int32_t border = vertical ? screens[1].bounds.top : screens[1].bounds.left;
+  Record r = {};
+  Desk d = NewDesk(kPress, 1);
+  d.screens = g.plugged ? start : screens;
+  d.screenCount = g.plugged ? 1 : 2;
+  d.dpi = start->dpi;
+  d.record = &r;
+  d.sizes = g.sizes;
+  d.suggests = g.suggests;
+  d.manager = g.manager;
+  // On the start monitor, 100 pixels short of the border.
+  const ScreenRect size = SizedAt(d, start->dpi);
+  const int32_t length = vertical ? size.bottom : size.right;
+  const int32_t alongNear = way > 0 ? border - 100 - length : border + 100;
+  const int32_t across = g.desktop->across;
+  d.window = vertical ? ScreenRect{across, alongNear, across + size.right, alongNear + size.bottom}
+                      : ScreenRect{alongNear, across, alongNear + size.right, across + size.bottom};
+  d.cursor = ScreenPoint{d.window.left + size.right * g.grab / 100, d.window.top + size.bottom * g.grab / 100};
+  DragMachine::Handle(&r, &kFake, &d, kLeftButtonDown, 0);
+  DragMachine::Handle(&r, &kFake, &d, kTimer, T);
+  if (!r.dragging) return "no drag";
+  // Until the pointer is past the border by the dialog's length at the
+  // larger scale and more, still on the end monitor.
+  const ScreenRect larger = SizedAt(d, start->dpi > end.dpi ? start->dpi : end.dpi);
+  const int32_t goal = border + way * ((vertical ? larger.bottom : larger.right) + 100);
+  int32_t* pointer = vertical ? &d.cursor.y : &d.cursor.x;
+  int32_t* sideways = vertical ? &d.cursor.x : &d.cursor.y;
+  int changeStep = -1;
+  int32_t settled = INT32_MIN;
+  for (int step = 1; way > 0 ? *pointer < goal : *pointer > goal; ++step) {
+    *pointer += way * g.step.x;
+    *sideways += step % 2 ? g.step.y : -g.step.y;
+    const int32_t leading = way > 0 ? (vertical ? d.window.bottom : d.window.right) : (vertical ? d.window.top : d.window.left);
+    if (d.screenCount == 1 && way * (leading - border) > -10) {
+      d.screens = screens;
+      d.screenCount = 2;
+      DragMachine::Handle(&r, &kFake, &d, kDisplayChange, 0);
+    }
+    const int changes = d.scaleChanges;
+    d.queries = 0;
+    DragMachine::Handle(&r, &kFake, &d, kMouseMove, 0);
+    const std::string at = "step " + std::to_string(step) + ": ";
+    if (d.scaleChanges > changes && changeStep < 0) changeStep = step;
+    if (d.queries > kMostQueriesInAStep || (d.queries > 0 && d.scaleChanges == changes))
+      return at + std::to_string(d.queries) + " monitors queried";
+    // Only a size other than the one suggested may leave the pointer off.
+    if (!PointInRect(d.cursor, d.window) && (step != changeStep || g.manager == kAsHandedBack))
+      return at + "pointer " + std::to_string(d.cursor.x) + " " + std::to_string(d.cursor.y) + " off the dialog " +
+             Rect(d.window) + (changeStep < 0 ? ", before the change" : ", after the change");
+    const int32_t offset = d.cursor.x - d.window.left + 65536 * (d.cursor.y - d.window.top);
+    if (changeStep > 0 && step > changeStep + 1) {
+      if (settled == INT32_MIN) settled = offset;
+      if (offset != settled)
+        return at + "the dialog jumped after the change, pointer at " + std::to_string(offset) + " not " +
+               std::to_string(settled);
+    }
+  }
+  if (d.scaleChanges != 1 || d.nestedChanges != 0)
+    return std::to_string(d.scaleChanges) + " scale changes, " + std::to_string(d.nestedChanges) +
+           " from inside a change, window at " + Rect(d.window);
+  if (d.dpi != end.dpi) return "scale " + std::to_string(d.dpi) + " at the end";
+  if (&MonitorAt(d, d.window) != &end) return "largest part off the end monitor: " + Rect(d.window);
+  return "";
+}
 
 TEST(DragMachine, DragAcrossScalesSettlesAtOnce) {
-  for (const TwoScreens& layout : kTwoScreens) {
-    const int vertical = layout.screens[1].bounds.left == layout.screens[0].bounds.left;
-    for (int from = 0; from < 2; ++from) {
-      for (int grab : {10, 50, 90}) {
-        const std::string name =
-            std::string(layout.name) + (from ? ", back" : ", there") + ", grabbed at " + std::to_string(grab) + " %";
-        const Screen& start = layout.screens[from];
-        const Screen& end = layout.screens[1 - from];
-        const int way = from ? -1 : 1;  // along the axis, towards the end screen
-        const int32_t border = vertical ? layout.screens[1].bounds.top : layout.screens[1].bounds.left;
-        const ScreenRect size = SizedAt(start.dpi);
-        // On the start screen, 100 pixels short of the border, 300 pixels in
-        // from the screens' shared near edge.
-        int32_t alongNear = way > 0 ? border - 100 - (vertical ? size.bottom : size.right) : border + 100;
-        int32_t across = (vertical ? start.bounds.left : start.bounds.top) + 300;
-        Desk d = NewDesk(kPress, 1);
-        d.window = vertical ? ScreenRect{across, alongNear, across + size.right, alongNear + size.bottom}
-                            : ScreenRect{alongNear, across, alongNear + size.right, across + size.bottom};
-        d.screens = layout.screens;
-        d.screenCount = 2;
-        d.dpi = start.dpi;
-        Record r = {};
-        d.record = &r;
-        d.cursor = ScreenPoint{d.window.left + size.right * grab / 100, d.window.top + size.bottom * grab / 100};
-        DragMachine::Handle(&r, &kFake, &d, kLeftButtonDown, 0);
-        DragMachine::Handle(&r, &kFake, &d, kTimer, T);
-        ASSERT_EQ(1, r.dragging) << name;
-        // Until the pointer is past the border by the dialog's length at the
-        // larger scale and more, still on the end screen.
-        const ScreenRect larger = SizedAt(start.dpi > end.dpi ? start.dpi : end.dpi);
-        const int32_t goal = border + way * ((vertical ? larger.bottom : larger.right) + 100);
-        int step = 0;
-        int32_t offsetAfterChange = INT32_MIN;
-        int32_t* pointer = vertical ? &d.cursor.y : &d.cursor.x;
-        while (way > 0 ? *pointer < goal : *pointer > goal) {
-          *pointer += way * (1 + step % 3);
-          ++step;
-          DragMachine::Handle(&r, &kFake, &d, kMouseMove, 0);
-          if (!PointInRect(d.cursor, d.window)) {
-            ADD_FAILURE() << name << ": step " << step << ": pointer " << d.cursor.x << " " << d.cursor.y
-                          << " off the dialog " << Rect(d.window);
-            break;
-          }
-          int32_t offset = vertical ? d.cursor.y - d.window.top : d.cursor.x - d.window.left;
-          if (d.scaleChanges == 1 && offsetAfterChange == INT32_MIN) offsetAfterChange = offset;
-          if (d.scaleChanges == 1 && offset != offsetAfterChange) {
-            ADD_FAILURE() << name << ": step " << step << ": the dialog jumped, pointer at " << offset << " not "
-                          << offsetAfterChange;
-            break;
+  int drags = 0;
+  int failed = 0;
+  for (const Desktop& desktop : kDesktops) {
+    for (const Sizes& sizes : kSizes) {
+      for (Suggests suggests : {kOnNewMonitor, kTopLeftKept}) {
+        for (Manager manager : {kAsHandedBack, kOwnSize}) {
+          for (int from = 0; from < 2; ++from) {
+            for (int grab : kGrabs) {
+              for (ScreenPoint step : kSteps) {
+                const Drag g = {&desktop, from, grab, step, &sizes, suggests, manager, 0};
+                const std::string wrong = DragAcross(g);
+                ++drags;
+                if (wrong.empty()) continue;
+                // The first few say what went wrong; the count says how often.
+                if (++failed <= 12) ADD_FAILURE() << Named(g) << ": " << wrong;
+              }
+            }
           }
         }
-        EXPECT_EQ(1, d.scaleChanges) << name << ": scale changes";
-        EXPECT_EQ(0, d.nestedChanges) << name << ": changes from inside a change";
-        EXPECT_EQ(end.dpi, d.dpi) << name << ": scale at the end";
-        ScreenRect on;
-        MonitorAt(&d, d.window, &on);
-        EXPECT_EQ(Rect(end.bounds), Rect(on)) << name << ": monitor at the end";
       }
     }
   }
+  EXPECT_EQ(0, failed) << "of " << drags << " drags";
+}
+
+// The monitors are listed again when the displays change: a monitor plugged
+// in while the dialog is dragged towards it is crossed onto as one that was
+// there from the start.
+TEST(DragMachine, DragOntoAMonitorPluggedInMidway) {
+  int failed = 0;
+  for (const Desktop& desktop : kDesktops) {
+    for (int from = 0; from < 2; ++from) {
+      for (int grab : kGrabs) {
+        for (ScreenPoint step : kSteps) {
+          const Drag g = {&desktop, from, grab, step, &kSizes[0], kOnNewMonitor, kAsHandedBack, 1};
+          const std::string wrong = DragAcross(g);
+          if (!wrong.empty() && ++failed <= 12) ADD_FAILURE() << Named(g) << ": " << wrong;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(0, failed);
 }
 
 }  // namespace
