@@ -644,7 +644,9 @@ COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
 # Per-monitor aware (v2) where Windows 10 (1703) and later rescale a dialog's
 # controls and font with it; system aware where they would not (8.1, and 10
 # before 1703 know only per-monitor v1, under which the dialog would resize
-# around controls of the old size), so never stretched and never torn.
+# around controls of the old size), so never torn. Under system awareness
+# Windows stretches the dialog on a monitor of another scale than the system's
+# as a bitmap: blurry there, but whole; under per-monitor v2 it is rescaled.
 MANIFEST_SETTINGS = [
     (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware"), "true"),
     (("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness"), "PerMonitorV2, System"),
