@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: native unit tests, a short fuzz run, the release package
-# and its exe each built twice (the same bytes), the audit of the shipped exe,
-# and the end-to-end groups under Wine: every group on the shipped exe as it
-# lies in the release zip, the spine also on the 64-bit twin. Exits non-zero
-# on any failure.
+# and its exe each built twice (the same bytes), the audit of the shipped exe
+# and of the 64-bit twin, and the end-to-end groups under Wine: every group on
+# the shipped exe as it lies in the release zip, the spine also on the 64-bit
+# twin. Exits non-zero on any failure.
 # On a machine that cannot execute 32-bit code the groups run on the 64-bit
 # build instead; that is reported as not run for the shipped exe, never as
 # passed, and the last line says why.
@@ -19,7 +19,7 @@ failures=()
 not_run=""
 started=$SECONDS
 
-step() {
+step() {  # step <name> <command...>; returns the command's success
   local name=$1
   shift
   echo "=== $name"
@@ -31,6 +31,7 @@ step() {
     failed=$((failed + 1))
     failures+=("$name")
     echo "=== $name: FAILED ($((SECONDS - start)) s)"
+    return 1
   fi
 }
 
@@ -94,6 +95,14 @@ EOF
   sed -n '/^Build-Distribution:/p; /^Toolchain:/,/^Compiler:/{/^ /p}; /^Compiler:/p; /^Linker:/p; /^Zip-Writer:/p' "$info" | sed 's/^ */  /'
 }
 
+# The twin is audited only as this run built it: an exe left from an earlier
+# build would pass for one that did not build.
+w64_built=0
+audit_twin() {
+  [ $w64_built = 1 ] || { echo "the 64-bit build failed: no twin of this commit to audit"; return 1; }
+  python3 tests/audit/audit_exe.py --twin "$root/build/w64/sorvel.exe"
+}
+
 # One Wine prefix for the whole run; every group starts from a copy of it.
 template_dir=$(mktemp -d /tmp/sorvel-prefix.XXXXXX)
 trap 'rm -rf "$template_dir"' EXIT
@@ -131,7 +140,8 @@ step "windows 32-bit build" build build/w32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/
 step "release package" bash scripts/package.sh
 step "packaged exe and zip built again, byte for byte" unpack_shipped
 step "audit of the shipped exe" python3 tests/audit/audit_exe.py "$shipped"
-step "windows 64-bit build" build build/w64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+step "windows 64-bit build" build build/w64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" && w64_built=1
+step "audit of the 64-bit twin" audit_twin
 step "wine prefix and 32-bit check" make_template
 if [ $runs_32 = 1 ]; then
   step "end-to-end, shipped 32-bit exe (every group)" e2e -L shipped

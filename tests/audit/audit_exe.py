@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Static audit of the shipped 32-bit sorvel.exe.
+"""Static audit of the shipped 32-bit sorvel.exe and of its 64-bit twin.
 
-    python3 tests/audit/audit_exe.py path/to/sorvel.exe
+    python3 tests/audit/audit_exe.py path/to/sorvel.exe [--twin path/to/64-bit/sorvel.exe]
+    python3 tests/audit/audit_exe.py --twin path/to/64-bit/sorvel.exe
 
 Reads the PE file itself (no tools needed) and checks what the program must
 carry to run on a bare 32-bit Windows and to look right there: i386 GUI image,
@@ -10,10 +11,14 @@ MinGW run-time DLLs, which a user would not have), the hardening header flags
 with the relocations they need, an asInvoker manifest
 without visual styles that declares per-monitor DPI awareness and every
 Windows from Vista on, the two dialog templates control by control, the icons,
-the cursors with their hot spots, and the version resource.
+the cursors with their hot spots, the version resource, and no static
+destructor, which the program's own exit would never run.  Of the 64-bit twin
+it checks the x86-64 image, its unwind data (.pdata) and again no static
+destructor.
 
-Prints one line per check, then "N passed, M failed".  Exit status: 0 all
-passed, 1 some check failed, 2 the file could not be read as a PE image.
+Prints one line per check (those of the twin begin with "twin:"), then
+"N passed, M failed".  Exit status: 0 all passed, 1 some check failed, 2 a
+file could not be read as a PE image.
 """
 
 import hashlib
@@ -44,6 +49,22 @@ LATE_FUNCTIONS = ("SetDefaultDllDirectories", "GetDpiForWindow", "GetSystemMetri
 HEADER_FLAGS = (("DYNAMIC_BASE", 0x40), ("NX_COMPAT", 0x100), ("NO_SEH", 0x400),
                 ("TERMINAL_SERVER_AWARE", 0x8000))
 IMAGE_FILE_RELOCS_STRIPPED = 0x1
+
+# The process starts at its own entry point and ends in ExitProcess, never in
+# the C library's exit(), so nothing the program does runs a destructor left
+# for the end: neither one handed to these functions (as the compiler does for
+# a static object, or a function's static, that has a destructor) nor one in
+# the destructor list that the linker lays into the code after the
+# constructor list (a function marked as a destructor).  Linked without
+# auto-import, the first kind no longer links, as atexit is then not found;
+# the second links all the same.  The audit catches both.
+AT_EXIT_FUNCTIONS = {"atexit", "_onexit", "__dllonexit", "_crt_atexit", "_register_onexit_function",
+                     "_register_thread_local_exe_atexit_callback", "at_quick_exit",
+                     "_crt_at_quick_exit", "__cxa_atexit", "__cxa_thread_atexit"}
+CODE_SECTION = ".text"
+IMAGE_REL_BASED_HIGHLOW, IMAGE_REL_BASED_DIR64 = 3, 10
+# A RUNTIME_FUNCTION record of the 64-bit exception directory: start, end, unwind info.
+RUNTIME_FUNCTION_SIZE = 12
 
 RT_CURSOR, RT_ICON, RT_DIALOG, RT_GROUP_CURSOR, RT_GROUP_ICON = 1, 3, 5, 12, 14
 RT_VERSION, RT_MANIFEST = 16, 24
@@ -218,11 +239,15 @@ class Image:
             raise BadImage("unknown optional header magic 0x%x" % self.magic)
         self.dirs = [struct.unpack_from("<II", data, dirs + 8 * i) for i in range(min(ndirs, 16))]
         self.dirs += [(0, 0)] * (16 - len(self.dirs))
+        self.entry = struct.unpack_from("<I", data, opt + 16)[0]
+        self.pointer_size = 8 if self.magic == 0x20B else 4
         self.sections = []
+        self.named_sections = {}
         base = opt + opt_size
         for i in range(nsections):
-            _, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", data, base + 40 * i)
+            name, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", data, base + 40 * i)
             self.sections.append((va, max(vsize, rawsize), rawptr, rawsize))
+            self.named_sections.setdefault(name.rstrip(b"\0").decode("latin-1"), (va, vsize))
 
     def offset(self, rva):
         for va, size, rawptr, rawsize in self.sections:
@@ -261,8 +286,9 @@ class Image:
         return names
 
     def imported_functions(self):
-        """Names of the functions of the ordinary import table (PE32 thunks)."""
+        """Names of the functions of the ordinary import table (PE32 or PE32+ thunks)."""
         names = []
+        width, ordinal = ("<I", 1 << 31) if self.pointer_size == 4 else ("<Q", 1 << 63)
         rva = self.dirs[1][0]
         at = self.offset(rva) if rva else None
         while at is not None:
@@ -271,14 +297,84 @@ class Image:
                 break
             thunk = self.offset(desc[0] or desc[4])
             while True:
-                entry = struct.unpack_from("<I", self.data, thunk)[0]
+                entry = struct.unpack_from(width, self.data, thunk)[0]
                 if entry == 0:
                     break
-                if not entry & 0x80000000:
-                    names.append(self.cstring(entry + 2))
-                thunk += 4
+                if not entry & ordinal:
+                    names.append(self.cstring((entry & 0x7FFFFFFF) + 2))
+                thunk += self.pointer_size
             at += 20
         return names
+
+    def relocated(self):
+        """RVAs of the words the base relocations fix up at a random base."""
+        rva, size = self.dirs[5]
+        found = set()
+        at, end = (self.offset(rva), self.offset(rva) + size) if rva else (0, 0)
+        while at + 8 <= end:
+            page, block = struct.unpack_from("<II", self.data, at)
+            if block < 8:
+                break
+            for i in range(8, block - 1, 2):
+                entry = struct.unpack_from("<H", self.data, at + i)[0]
+                if entry >> 12 in (IMAGE_REL_BASED_HIGHLOW, IMAGE_REL_BASED_DIR64):
+                    found.add(page + (entry & 0xFFF))
+            at += block
+        return found
+
+    def destructor_lists(self):
+        """The entries (addresses) of each destructor list in the code.
+
+        The linker lays the constructor list and right after it the
+        destructor list into the code, each a -1 word, its entries and a 0
+        word, with no symbol left in a stripped image to find them by.  Every
+        entry is an address, so a base relocation fixes it up: a -1 word,
+        relocated words, a 0 word and the same again are taken for the pair
+        wherever they stand."""
+        if CODE_SECTION not in self.named_sections:
+            return []
+        va, vsize = self.named_sections[CODE_SECTION]
+        size, width = self.pointer_size, "<I" if self.pointer_size == 4 else "<Q"
+        head = b"\xff" * size
+        relocated = self.relocated()
+        start = self.offset(va)
+        code = self.data[start:start + vsize]
+
+        def one_list(at):
+            """(entries, offset after the list) of a list at at, or None."""
+            if code[at:at + size] != head:
+                return None
+            entries = []
+            at += size
+            while at + size <= len(code) and va + at in relocated:
+                entries.append(struct.unpack_from(width, code, at)[0])
+                at += size
+            if at + size > len(code) or struct.unpack_from(width, code, at)[0] != 0 or va + at in relocated:
+                return None
+            return entries, at + size
+
+        lists = []
+        at = code.find(head)
+        while at >= 0:
+            ctors = one_list(at)
+            dtors = one_list(ctors[1]) if ctors else None
+            if dtors:
+                lists.append(dtors[0])
+            at = code.find(head, at + 1)
+        return lists
+
+    def unwind_records(self):
+        """(start, end) RVAs of the functions the exception directory
+        (.pdata) gives unwind data for; None when the directory is not whole
+        RUNTIME_FUNCTION records."""
+        rva, size = self.dirs[3]
+        if size % RUNTIME_FUNCTION_SIZE:
+            return None
+        records = []
+        for i in range(size // RUNTIME_FUNCTION_SIZE):
+            start, end, _ = struct.unpack_from("<III", self.data, self.offset(rva + RUNTIME_FUNCTION_SIZE * i))
+            records.append((start, end))
+        return records
 
     def resource_timestamp(self):
         """The time stamp of the root resource directory (0 when there is none)."""
@@ -548,7 +644,9 @@ COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
 # Per-monitor aware (v2) where Windows 10 (1703) and later rescale a dialog's
 # controls and font with it; system aware where they would not (8.1, and 10
 # before 1703 know only per-monitor v1, under which the dialog would resize
-# around controls of the old size), so never stretched and never torn.
+# around controls of the old size), so never torn. Under system awareness
+# Windows stretches the dialog on a monitor of another scale than the system's
+# as a bitmap: blurry there, but whole; under per-monitor v2 it is rescaled.
 MANIFEST_SETTINGS = [
     (("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware"), "true"),
     (("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness"), "PerMonitorV2, System"),
@@ -604,22 +702,20 @@ def traces_of_the_build(data, exe_path):
     return found
 
 
-def main(argv):
-    if len(argv) != 2:
-        sys.stderr.write("usage: audit_exe.py SORVEL_EXE\n")
-        return 2
-    try:
-        with open(argv[1], "rb") as f:
-            data = f.read()
-        image = Image(data)
-        imports = image.imports()
-        resources = image.resources()
-    except (OSError, BadImage, struct.error, ValueError) as e:
-        print("FAIL reading %s: %s" % (argv[1], e))
-        print("0 passed, 1 failed")
-        return 2
+def check_no_static_destructor(report, image, prefix=""):
+    """Fails when the image leaves a destructor for an exit it never takes."""
+    report.check(prefix + "no static destructor handed to atexit or the like", [],
+                 sorted(AT_EXIT_FUNCTIONS.intersection(image.imported_functions())))
+    lists = image.destructor_lists()
+    report.check(prefix + "no static destructor in the destructor list", [],
+                 ["0x%x" % d for entries in lists for d in entries] if lists
+                 else "no destructor list found in " + CODE_SECTION)
 
-    report = Report()
+
+def audit_shipped(report, path, data, image):
+    """The exe users get, as it lies in the release zip."""
+    imports = image.imports()
+    resources = image.resources()
     report.check("file size at most %d bytes" % MAX_SIZE, True, len(data) <= MAX_SIZE)
     report.check("machine is i386", "0x14c", hex(image.machine))
     report.check("optional header is PE32", "0x10b", hex(image.magic))
@@ -630,7 +726,7 @@ def main(argv):
                  image.dirs[5][1] > 0 and not image.characteristics & IMAGE_FILE_RELOCS_STRIPPED)
     report.check("PE header carries no time stamp", 0, image.timestamp)
     report.check("resource directory carries no time stamp", 0, image.resource_timestamp())
-    report.check("no build path or host name in the image", [], traces_of_the_build(data, argv[1]))
+    report.check("no build path or host name in the image", [], traces_of_the_build(data, path))
     lowered = sorted(name.lower() for name in imports)
     report.check("imports only from system DLLs and msvcrt.dll", [],
                  [name for name in lowered if name not in ALLOWED_DLLS])
@@ -644,6 +740,46 @@ def main(argv):
     check_icons(report, resources)
     check_cursors(report, resources)
     check_version(report, resources)
+    check_no_static_destructor(report, image)
+
+
+def audit_twin(report, path, data, image):
+    """The 64-bit build of the same code: the x64 ABI unwinds every function
+    that is not a leaf through the records of its exception directory, so
+    without them a fault in a window procedure could be neither handled nor
+    reported, and no stack read."""
+    report.check("twin: machine is x86-64", "0x8664", hex(image.machine))
+    report.check("twin: optional header is PE32+", "0x20b", hex(image.magic))
+    records = image.unwind_records()
+    report.check("twin: exception directory (.pdata) holds unwind records", True, bool(records))
+    # The entry point calls WinMain, so it is no leaf, and every fault in the
+    # program is unwound through it.
+    report.check("twin: the entry point has unwind data", True,
+                 any(start <= image.entry < end for start, end in records or []))
+    check_no_static_destructor(report, image, "twin: ")
+
+
+def main(argv):
+    args = argv[1:]
+    twin = None
+    if "--twin" in args:
+        at = args.index("--twin")
+        twin = args[at + 1] if at + 1 < len(args) else None
+        del args[at:at + 2]
+    if len(args) > 1 or not (args or twin) or ("--twin" in argv and not twin):
+        sys.stderr.write("usage: audit_exe.py [SORVEL_EXE] [--twin SORVEL64_EXE]\n")
+        return 2
+    audits = [(path, audit_shipped) for path in args] + ([(twin, audit_twin)] if twin else [])
+    report = Report()
+    for path, audit in audits:
+        try:
+            with open(path, "rb") as f:
+                data = f.read()
+            audit(report, path, data, Image(data))
+        except (OSError, BadImage, struct.error, ValueError) as e:
+            print("FAIL reading %s: %s" % (path, e))
+            print("%d passed, %d failed" % (report.passed, report.failed + 1))
+            return 2
     print("%d passed, %d failed" % (report.passed, report.failed))
     return 1 if report.failed else 0
 
