@@ -253,10 +253,10 @@ ScreenRect PlacedForScale(const MonitorList* list, ScreenRect window, ScreenRect
 
 ScreenRect SteppedTo(const MonitorList* list, ScreenRect was, ScreenPoint cursor, ScreenPoint travel) {
   ScreenRect target = Offset(was, travel.x, travel.y);
-  const int there = MonitorHolding(list, target);
-  if (there < 0) return target;
-  target = UnderCursor(list, target, cursor, there);
+  if (list->count == 0) return target;
+  target = UnderCursor(list, target, cursor, MonitorHolding(list, target));
   const int here = MonitorHolding(list, was);
+  const int there = MonitorHolding(list, target);
   const uint32_t now = list->monitors[here].dpi;
   const uint32_t next = list->monitors[there].dpi;
   if (now == next || now == 0) return target;
