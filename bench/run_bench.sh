@@ -95,8 +95,8 @@ i686-w64-mingw32-g++ "${cflags[@]}" -DFLOOR_DIALOG=102 -o "$tools/floor32_dialog
   "$tools/sorvel32_rc.o" "${lflags[@]}" -mwindows
 $cxx "${cflags[@]}" -o "$tools/launch.exe" bench/launch.cpp "${lflags[@]}" -lshell32
 $cxx "${cflags[@]}" -o "$tools/toollist_bench.exe" bench/toollist_bench.cpp \
-  host/tool_list_entry.cpp host/tool_list.cpp host/list_in_place.cpp base/settings_value.cpp base/data_folder.cpp base/path_text.cpp \
-  "${lflags[@]}" -lshell32
+  host/tool_list_entry.cpp host/tool_list.cpp host/list_in_place.cpp base/settings_value.cpp base/data_folder.cpp \
+  base/network_path.cpp base/path_text.cpp "${lflags[@]}" -lshell32
 
 # --- Wine prefix ------------------------------------------------------------
 # shellcheck source=../tests/e2e/wine_env.sh

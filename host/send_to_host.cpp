@@ -16,13 +16,18 @@ struct Waiting {
 
 // A host that shows a box of its own while it handles the notice must be
 // seen and answered, or both programs wait for good: Windows keeps a program
-// that is not in the foreground from taking it, and the topmost dialog, which
-// cannot be moved meanwhile, would cover the box.
+// that is not in the foreground from taking it, and the dialog, which cannot
+// be moved meanwhile, must not cover the box. The leave to take the
+// foreground ends at the user's next input (an Enter pressed again because
+// nothing seems to happen), and the box then opens behind the foreground
+// window: so the dialog goes below every other window, which also ends its
+// topmost state, rather than only to the top of the windows that are not
+// topmost, where it would still lie over the box.
 void LetHostToTheFront(Waiting* waiting, HWND host) {
   DWORD pid = 0;
   if (GetWindowThreadProcessId(host, &pid) && pid) AllowSetForegroundWindow(pid);
-  if (waiting->window && (GetWindowLongPtrW(waiting->window, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
-    SetWindowPos(waiting->window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (waiting->window) {
+    SetWindowPos(waiting->window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     waiting->lowered = 1;
   }
 }
@@ -106,7 +111,9 @@ int SendToHost(const wchar_t* sourcePath, int flags, HWND waiting) {
   Waiting wait = {waiting, 0};
   const HostLinkOps ops = {&wait, FindHost, SendProbe, SendNotice, Exists, DataFolder, Copy};
   int result = RunSendSequence(&ops, sourcePath, flags);
-  // After a success the dialog ends; a warning is shown on top, as before.
+  // After a success the dialog ends. Before a warning it is topmost again
+  // and, as HWND_TOPMOST also moves it, at the top of every window, so that
+  // the warning it owns shows over it with nothing between.
   if (wait.lowered && result != kSendDone) {
     SetWindowPos(waiting, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }

@@ -11,8 +11,9 @@ enum { kHostReplyTimeoutMs = 10000, kHostNoticeTimeoutMs = 60000 };
 
 // Checks the host, copies sourcePath over the drop file and notifies the host
 // with the option bits of flags. While the host has the notice, waiting (the
-// window the user waits in) is not topmost and the host may take the
-// foreground, so that a box it shows is seen and can be answered; waiting is
-// topmost again when this returns a failure. Returns kSendDone, or the
-// failure of host/send_result.h that tells the user what to do.
+// window the user waits in) lies below every other window, not topmost, and
+// the host may take the foreground, so that a box it shows is seen and can be
+// answered; when this returns a failure after the notice, waiting is topmost
+// again and at the top of every window. Returns kSendDone, or the failure of
+// host/send_result.h that tells the user what to do.
 int SendToHost(const wchar_t* sourcePath, int flags, HWND waiting);

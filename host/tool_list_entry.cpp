@@ -11,6 +11,7 @@
 #include <wchar.h>
 
 #include "base/data_folder.h"
+#include "base/network_path.h"
 #include "base/path_text.h"
 #include "host/list_in_place.h"
 #include "host/tool_list.h"
@@ -254,12 +255,6 @@ int TakeList(const wchar_t* programPath, ListAtHand* at) {
   return at->lineSize != 0 && ReadList(at->list, &at->old, &at->oldSize);
 }
 
-// 1 for a drive letter that names a network drive (a mapped share).
-int DriveIsRemote(wchar_t letter, void*) {
-  const wchar_t root[] = {letter, L':', L'\\', L'\0'};
-  return GetDriveTypeW(root) == DRIVE_REMOTE;
-}
-
 // 1 when path (size bytes of code page 932, from the list) is not the own
 // path and names nothing the host could start: no such file, folder or
 // drive, or a folder. A path that does not read back as text, or that
@@ -274,7 +269,7 @@ int NamesNoProgram(const char* path, size_t size, const char* own) {
   // A share whose server does not answer holds the lookup for the network's
   // time-out, tens of seconds before the dialog appears, at every start. A
   // path that may lie on a network is taken as a program still there.
-  if (PathMayWaitOnNetwork(wide, DriveIsRemote, nullptr)) return 0;
+  if (LookupMayWaitOnNetwork(wide)) return 0;
   DWORD attr = GetFileAttributesW(wide);
   if (attr != INVALID_FILE_ATTRIBUTES) return (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
   switch (GetLastError()) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/network_path.h"
 #include "base/path_text.h"
 #include "base/settings_value.h"
 #include "host/send_to_host.h"
@@ -178,7 +179,8 @@ int IsFile(const wchar_t* path) {
 // What the drop says of item index: its path's length, whether it is a file,
 // and for a shell link its target; shown (kTargetCap) gets the path the field
 // would show. A path too long for the field is not read, so its kind is not
-// asked.
+// asked. A target that may lie on a network is not looked up: the dialog's
+// thread would wait out the network's time-out for a server that is off.
 DropCandidate DroppedItem(HDROP drop, UINT index, wchar_t* shown) {
   DropCandidate item = {0, DragQueryFileW(drop, index, nullptr, 0)};
   if (item.length < kPathFieldCap && DragQueryFileW(drop, index, shown, kPathFieldCap) == item.length) {
@@ -186,7 +188,9 @@ DropCandidate DroppedItem(HDROP drop, UINT index, wchar_t* shown) {
     item.shortcut = ShortcutKindOf(shown);
     if (item.shortcut == kShellLink) {
       item.targetLength = ReadShortcutTarget(shown, shown, kTargetCap);
-      item.targetIsFile = item.targetLength != 0 && IsFile(shown) && ShortcutKindOf(shown) == kNoShortcut;
+      int plain = item.targetLength != 0 && ShortcutKindOf(shown) == kNoShortcut;
+      item.targetOnNetwork = plain && LookupMayWaitOnNetwork(shown);
+      item.targetIsFile = plain && !item.targetOnNetwork && IsFile(shown);
     }
   }
   return item;

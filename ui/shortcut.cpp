@@ -23,10 +23,11 @@ struct ComBinding {
 
 ComBinding g_com;
 
-// Spelt out, so that libuuid is not linked for three values.
+// Spelt out, so that libuuid is not linked for four values.
 const GUID kShellLinkClass = {0x00021401, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const GUID kShellLinkWInterface = {0x000214F9, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const GUID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const GUID kShellLinkDataListInterface = {0x45E2B4AE, 0xB1C3, 0x11D0, {0xB9, 0x2F, 0x00, 0xA0, 0xC9, 0x03, 0x12, 0xE1}};
 
 // 1 when all three of g_com are bound.
 int Bind() {
@@ -38,6 +39,18 @@ int Bind() {
     g_com.uninitialize = LookupProc<CoUninitializeProc>(ole32, "CoUninitialize");
   }
   return g_com.initialize && g_com.createInstance && g_com.uninitialize;
+}
+
+// 1 when the loaded shellLink is known to store its target as a path. An
+// advertised (installer) shortcut does not: the path it answers names a
+// stand-in file in the Installer folder, which would be sent as the MP3.
+int StoresPlainPath(IShellLinkW* shellLink) {
+  IShellLinkDataList* data = nullptr;
+  if (FAILED(shellLink->QueryInterface(kShellLinkDataListInterface, reinterpret_cast<void**>(&data)))) return 0;
+  DWORD flags = 0;
+  int plain = SUCCEEDED(data->GetFlags(&flags)) && !(flags & SLDF_HAS_DARWINID);
+  data->Release();
+  return plain;
 }
 
 // The stored path's length, 0 when it was not read whole.
@@ -52,7 +65,7 @@ size_t ReadStoredPath(const wchar_t* link, wchar_t* target, size_t cap) {
   if (SUCCEEDED(shellLink->QueryInterface(kPersistFileInterface, reinterpret_cast<void**>(&file)))) {
     // No Resolve: looking for a target that moved may search the disks or
     // wait on a server that does not answer, with the dialog frozen.
-    read = file->Load(link, STGM_READ) == S_OK &&
+    read = file->Load(link, STGM_READ) == S_OK && StoresPlainPath(shellLink) &&
            shellLink->GetPath(target, static_cast<int>(cap), nullptr, 0) == S_OK;
     file->Release();
   }

@@ -5,5 +5,6 @@
 // Reads the target path stored in the shell link at link into target
 // (capacity cap, NUL included), never searching for a target that moved.
 // Returns the path's length when it was read whole, else 0 (target then
-// holds nothing to use). link may be target's own buffer: it is read first.
+// holds nothing to use), also for an advertised (installer) shortcut, whose
+// path names no target. link may be target's own buffer: it is read first.
 size_t ReadShortcutTarget(const wchar_t* link, wchar_t* target, size_t cap);

@@ -28,12 +28,13 @@ const DWORD kDropWaitMs = 3000;
 
 // Where on the dialog the drop lands.
 enum Where { kOnField, kOnSurface, kOnAutoplayBox, kOnOkButton, kOnIcon };
-// What one dropped item is; a shortcut lies beside its target, a file or folder.
-enum Kind { kNothing, kFile, kFolder, kFileOfLength, kShortcutToFile, kShortcutToFolder };
+// What one dropped item is; a shortcut lies beside its target, a file or
+// folder, but for one to a share, which lies in the scratch folder.
+enum Kind { kNothing, kFile, kFolder, kFileOfLength, kShortcutToFile, kShortcutToFolder, kShortcutToShare };
 
 struct Item {
   Kind kind;
-  const wchar_t *name;  // kFileOfLength: the tag its folders start with
+  const wchar_t *name;  // kFileOfLength: the tag its folders start with; kShortcutToShare: the target
   size_t length;        // kFileOfLength: the whole path's length in characters
 };
 
@@ -49,6 +50,11 @@ wchar_t g_paths[kItemCap][kLongPathCap];
 
 // Makes item i on disk under the scratch folder; its Windows path in g_paths[i].
 int MakeItem_(E2E_LOC, int i, const Item *item) {
+  if (item->kind == kShortcutToShare) {
+    // SetPath stores a target it cannot find (and says so, S_FALSE).
+    E2ePath(g_paths[i], kLongPathCap, g_workDir, L"共有の曲 - ショートカット.lnk");
+    return E2eExpectTrue_(E2E_THERE, "shortcut made", E2eMakeShortcut(g_paths[i], item->name), "failed");
+  }
   if (item->kind == kShortcutToFile || item->kind == kShortcutToFolder) {
     const Item target = {item->kind == kShortcutToFile ? kFile : kFolder, item->name, 0};
     wchar_t link[kLongPathCap];
@@ -188,11 +194,14 @@ const DropRow kDropRows[] = {
     {"path_of_256", kOnField, {{kFileOfLength, L"over", 256}}, -1},
     {"shortcut_to_file", kOnField, {{kShortcutToFile, L"夏.mp3", 0}}, 0},
     {"shortcut_to_folder", kOnField, {{kShortcutToFolder, L"夏の曲", 0}}, -1},
+    {"shortcut_to_share", kOnField, {{kShortcutToShare, L"\\\\sorvel-e2e.invalid\\share\\x.mp3", 0}}, 0},
 };
 
 // Types into the field and ticks autoplay alone, drops the row's items; then
 // either OK inserts the chosen file, or the field kept its text and Cancel
-// leaves nothing behind. Before OK the host has heard nothing.
+// leaves nothing behind. Before OK the host has heard nothing. A target on a
+// share is taken without being looked up, and its server, which does not
+// exist, makes OK warn as for a typed path.
 void DropThenOk(const void *row) {
   const DropRow *r = static_cast<const DropRow *>(row);
   int count = 0;
@@ -209,9 +218,11 @@ void DropThenOk(const void *row) {
   POINT p;
   if (!DropPoint(&s, r->where, &p) || !ExpectDropVerdict(p, count, 1)) return;
   // A shortcut taken shows the file it stands for.
-  const wchar_t *shown = r->chosen < 0                                    ? kTyped
-                         : r->items[r->chosen].kind == kShortcutToFile ? g_src[r->chosen].path
-                                                                          : g_paths[r->chosen];
+  const Kind taken = r->chosen < 0 ? kNothing : r->items[r->chosen].kind;
+  const wchar_t *shown = taken == kNothing           ? kTyped
+                         : taken == kShortcutToFile  ? g_src[r->chosen].path
+                         : taken == kShortcutToShare ? r->items[r->chosen].name
+                                                     : g_paths[r->chosen];
   if (!ExpectField(s.dlg, shown, r->chosen < 0)) return;
   E2eExpectInt("autoplay box after the drop", 1, E2eGetCheck(s.dlg, IDC_AUTOPLAY));
   E2eExpectInt("loop box after the drop", 0, E2eGetCheck(s.dlg, IDC_LOOP));
@@ -224,6 +235,13 @@ void DropThenOk(const void *row) {
     return;
   }
   E2eClick(s.dlg, IDOK);
+  if (taken == kShortcutToShare) {
+    E2eExpectWarning(s.sorvel.pid, kWarnCannotCreate, s.dlg, kWarningWaitMs);
+    E2eExpectDialogStays(&s);
+    E2eExpectNoDrop();
+    E2eExpectProbeOnly();
+    return;
+  }
   const E2eSource *src = &g_src[r->chosen];
   if (!E2eExpectExitZero(&s) || !E2eExpectDrop(src->bytes, src->len)) return;
   E2eReadHostLog(&log);

@@ -180,6 +180,12 @@ POINT E2eCentreOf(HWND hwnd) {
 
 int E2eWindowRect(HWND hwnd, RECT *rect) { return GetWindowRect(hwnd, rect) != 0; }
 
+HWND E2eVisibleWindowBelow(HWND hwnd) {
+  HWND below = GetWindow(hwnd, GW_HWNDNEXT);
+  while (below && !IsWindowVisible(below)) below = GetWindow(below, GW_HWNDNEXT);
+  return below;
+}
+
 HWND E2eCaptureOf(HWND hwnd) {
   GUITHREADINFO info;
   memset(&info, 0, sizeof info);

@@ -38,6 +38,9 @@ HWND E2eFindChild(HWND parent, const wchar_t *cls, const wchar_t *text, LONG typ
 HWND E2eChildAt(HWND dlg, POINT p);
 POINT E2eCentreOf(HWND hwnd);
 int E2eWindowRect(HWND hwnd, RECT *rect);
+// The nearest visible top-level window below hwnd in the z-order (toward
+// GW_HWNDNEXT); null when every window below it is hidden.
+HWND E2eVisibleWindowBelow(HWND hwnd);
 // The window holding the mouse capture on hwnd's thread; null when none.
 HWND E2eCaptureOf(HWND hwnd);
 // Waits up to timeoutMs until hwnd is no longer a visible window; 1 gone.

@@ -352,19 +352,46 @@ void StalledHost(int) {
   if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
 }
 
+enum { kWindowNameCap = 160 };
+
+// Class and title of hwnd, or "none"; returns out (kWindowNameCap).
+const wchar_t *WindowName(HWND hwnd, wchar_t *out) {
+  wchar_t cls[64] = L"", title[64] = L"";
+  if (hwnd) {
+    GetClassNameW(hwnd, cls, 64);
+    GetWindowTextW(hwnd, title, 64);
+  }
+  swprintf(out, kWindowNameCap, hwnd ? L"%ls \"%ls\"" : L"none", cls, title);
+  return out;
+}
+
 // The host shows a box of its own while it handles the notice: the dialog,
-// which cannot be moved while it waits, is not on top of it, and once the
-// user answers the box the insertion completes.
+// which cannot be moved while it waits, is not on top of it, nor of any
+// other window (the box may open behind the foreground window, when the
+// user's input has ended the host's leave to take it), and once the user
+// answers the box the insertion completes.
 void HostBoxDuringNotice(int) {
   E2eSession s;
   E2eProc host;
   if (!E2eMakeSource(&g_src, g_workDir, L"asked.mp3", 4099, 24)) return;
   if (!E2eStartHost(L"--box-on-notice", &host) || !E2eOpenDialog(&s, nullptr)) return;
+  // The host's own window, which the stand-in keeps hidden, is shown as a
+  // real host's is, below the dialog; asked without waiting, so that a host
+  // that reads no messages cannot hold the driver.
+  HWND main = FindWindowW(L"Kobble API-kurasu", L"Kobble TSR");
+  ShowWindowAsync(main, SW_SHOWNOACTIVATE);
+  for (int i = 0; i < 250 && !IsWindowVisible(main); ++i) Sleep(20);
+  if (!E2eExpectTrue("a visible window below the insert dialog before OK (premise)",
+                     E2eVisibleWindowBelow(s.dlg) != nullptr, "none"))
+    return;
   E2eFillAndOk(s.dlg, g_src.path, 0, 1);
   HWND box = E2eFindWindow(host.pid, L"#32770", L"Kobble", kWarningWaitMs);
   if (!E2eExpectTrue("the host's box shown", box != nullptr, "none")) return;
   E2eExpectTrue("insert dialog not topmost while the host's box is up",
                 !(GetWindowLongPtrW(s.dlg, GWL_EXSTYLE) & WS_EX_TOPMOST), "topmost");
+  wchar_t below[kWindowNameCap];
+  E2eExpectText("visible window below the insert dialog while the host's box is up", L"none",
+                WindowName(E2eVisibleWindowBelow(s.dlg), below));
   E2eDismissMessageBox(box);
   if (!E2eExpectExitZero(&s) || !E2eExpectDrop(g_src.bytes, g_src.len)) return;
   E2eHostLog log;
