@@ -61,7 +61,9 @@ IMAGE_FILE_RELOCS_STRIPPED = 0x1
 AT_EXIT_FUNCTIONS = {"atexit", "_onexit", "__dllonexit", "_crt_atexit", "_register_onexit_function",
                      "_register_thread_local_exe_atexit_callback", "at_quick_exit",
                      "_crt_at_quick_exit", "__cxa_atexit", "__cxa_thread_atexit"}
-CODE_SECTION = ".text"
+# Where the linker lays the two lists: binutils up to 2.43 (Debian 12) into
+# the code, 2.44 (Debian 13) into the read-only data.
+LIST_SECTIONS = (".text", ".rdata")
 IMAGE_REL_BASED_HIGHLOW, IMAGE_REL_BASED_DIR64 = 3, 10
 # A RUNTIME_FUNCTION record of the 64-bit exception directory: start, end, unwind info.
 RUNTIME_FUNCTION_SIZE = 12
@@ -247,7 +249,7 @@ class Image:
         for i in range(nsections):
             name, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", data, base + 40 * i)
             self.sections.append((va, max(vsize, rawsize), rawptr, rawsize))
-            self.named_sections.setdefault(name.rstrip(b"\0").decode("latin-1"), (va, vsize))
+            self.named_sections.setdefault(name.rstrip(b"\0").decode("latin-1"), (va, min(vsize, rawsize)))
 
     def offset(self, rva):
         for va, size, rawptr, rawsize in self.sections:
@@ -323,44 +325,45 @@ class Image:
         return found
 
     def destructor_lists(self):
-        """The entries (addresses) of each destructor list in the code.
+        """The entries (addresses) of each destructor list in the image.
 
         The linker lays the constructor list and right after it the
-        destructor list into the code, each a -1 word, its entries and a 0
-        word, with no symbol left in a stripped image to find them by.  Every
-        entry is an address, so a base relocation fixes it up: a -1 word,
-        relocated words, a 0 word and the same again are taken for the pair
-        wherever they stand."""
-        if CODE_SECTION not in self.named_sections:
-            return []
-        va, vsize = self.named_sections[CODE_SECTION]
+        destructor list into the code or the read-only data, each a -1
+        word, its entries and a 0 word, with no symbol left in a stripped
+        image to find them by.  Every entry is an address, so a base
+        relocation fixes it up: a -1 word, relocated words, a 0 word and the
+        same again are taken for the pair wherever they stand."""
         size, width = self.pointer_size, "<I" if self.pointer_size == 4 else "<Q"
         head = b"\xff" * size
         relocated = self.relocated()
-        start = self.offset(va)
-        code = self.data[start:start + vsize]
-
-        def one_list(at):
-            """(entries, offset after the list) of a list at at, or None."""
-            if code[at:at + size] != head:
-                return None
-            entries = []
-            at += size
-            while at + size <= len(code) and va + at in relocated:
-                entries.append(struct.unpack_from(width, code, at)[0])
-                at += size
-            if at + size > len(code) or struct.unpack_from(width, code, at)[0] != 0 or va + at in relocated:
-                return None
-            return entries, at + size
-
         lists = []
-        at = code.find(head)
-        while at >= 0:
-            ctors = one_list(at)
-            dtors = one_list(ctors[1]) if ctors else None
-            if dtors:
-                lists.append(dtors[0])
-            at = code.find(head, at + 1)
+        for name in LIST_SECTIONS:
+            if name not in self.named_sections:
+                continue
+            va, length = self.named_sections[name]
+            start = self.offset(va)
+            code = self.data[start:start + length]
+
+            def one_list(at):
+                """(entries, offset after the list) of a list at at, or None."""
+                if code[at:at + size] != head:
+                    return None
+                entries = []
+                at += size
+                while at + size <= len(code) and va + at in relocated:
+                    entries.append(struct.unpack_from(width, code, at)[0])
+                    at += size
+                if at + size > len(code) or struct.unpack_from(width, code, at)[0] != 0 or va + at in relocated:
+                    return None
+                return entries, at + size
+
+            at = code.find(head)
+            while at >= 0:
+                ctors = one_list(at)
+                dtors = one_list(ctors[1]) if ctors else None
+                if dtors:
+                    lists.append(dtors[0])
+                at = code.find(head, at + 1)
         return lists
 
     def unwind_records(self):
@@ -709,7 +712,7 @@ def check_no_static_destructor(report, image, prefix=""):
     lists = image.destructor_lists()
     report.check(prefix + "no static destructor in the destructor list", [],
                  ["0x%x" % d for entries in lists for d in entries] if lists
-                 else "no destructor list found in " + CODE_SECTION)
+                 else "no destructor list found in " + " or ".join(LIST_SECTIONS))
 
 
 def audit_shipped(report, path, data, image):
