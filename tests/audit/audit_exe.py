@@ -21,6 +21,7 @@ Prints one line per check (those of the twin begin with "twin:"), then
 file could not be read as a PE image.
 """
 
+import argparse
 import hashlib
 import os
 import socket
@@ -51,16 +52,11 @@ HEADER_FLAGS = (("DYNAMIC_BASE", 0x40), ("NX_COMPAT", 0x100), ("NO_SEH", 0x400),
 IMAGE_FILE_RELOCS_STRIPPED = 0x1
 
 # The process starts at its own entry point and ends in ExitProcess, never in
-# the C library's exit(), so nothing the program does runs a destructor left
-# for the end: neither one handed to these functions (as the compiler does for
-# a static object, or a function's static, that has a destructor) nor one in
-# the destructor list that the linker lays into the code after the
-# constructor list (a function marked as a destructor).  Linked without
-# auto-import, the first kind no longer links, as atexit is then not found;
-# the second links all the same.  The audit catches both.
-AT_EXIT_FUNCTIONS = {"atexit", "_onexit", "__dllonexit", "_crt_atexit", "_register_onexit_function",
-                     "_register_thread_local_exe_atexit_callback", "at_quick_exit",
-                     "_crt_at_quick_exit", "__cxa_atexit", "__cxa_thread_atexit"}
+# the C library's exit(), so no destructor left for the end ever runs.  A
+# static object with a destructor hands it to atexit, which, linked without
+# auto-import, no longer links at all; a function marked as a destructor
+# links all the same, into the destructor list that the linker lays after the
+# constructor list, and the audit catches that.
 # Where the linker lays the two lists: binutils up to 2.43 (Debian 12) into
 # the code, 2.44 (Debian 13) into the read-only data.
 LIST_SECTIONS = (".text", ".rdata")
@@ -288,9 +284,8 @@ class Image:
         return names
 
     def imported_functions(self):
-        """Names of the functions of the ordinary import table (PE32 or PE32+ thunks)."""
+        """Names of the functions of the ordinary import table (PE32 thunks)."""
         names = []
-        width, ordinal = ("<I", 1 << 31) if self.pointer_size == 4 else ("<Q", 1 << 63)
         rva = self.dirs[1][0]
         at = self.offset(rva) if rva else None
         while at is not None:
@@ -299,12 +294,12 @@ class Image:
                 break
             thunk = self.offset(desc[0] or desc[4])
             while True:
-                entry = struct.unpack_from(width, self.data, thunk)[0]
+                entry = struct.unpack_from("<I", self.data, thunk)[0]
                 if entry == 0:
                     break
-                if not entry & ordinal:
-                    names.append(self.cstring((entry & 0x7FFFFFFF) + 2))
-                thunk += self.pointer_size
+                if not entry & 0x80000000:
+                    names.append(self.cstring(entry + 2))
+                thunk += 4
             at += 20
         return names
 
@@ -707,8 +702,6 @@ def traces_of_the_build(data, exe_path):
 
 def check_no_static_destructor(report, image, prefix=""):
     """Fails when the image leaves a destructor for an exit it never takes."""
-    report.check(prefix + "no static destructor handed to atexit or the like", [],
-                 sorted(AT_EXIT_FUNCTIONS.intersection(image.imported_functions())))
     lists = image.destructor_lists()
     report.check(prefix + "no static destructor in the destructor list", [],
                  ["0x%x" % d for entries in lists for d in entries] if lists
@@ -753,26 +746,21 @@ def audit_twin(report, path, data, image):
     reported, and no stack read."""
     report.check("twin: machine is x86-64", "0x8664", hex(image.machine))
     report.check("twin: optional header is PE32+", "0x20b", hex(image.magic))
-    records = image.unwind_records()
-    report.check("twin: exception directory (.pdata) holds unwind records", True, bool(records))
     # The entry point calls WinMain, so it is no leaf, and every fault in the
     # program is unwound through it.
-    report.check("twin: the entry point has unwind data", True,
-                 any(start <= image.entry < end for start, end in records or []))
+    report.check("twin: the entry point has unwind data in .pdata", True,
+                 any(start <= image.entry < end for start, end in image.unwind_records() or []))
     check_no_static_destructor(report, image, "twin: ")
 
 
 def main(argv):
-    args = argv[1:]
-    twin = None
-    if "--twin" in args:
-        at = args.index("--twin")
-        twin = args[at + 1] if at + 1 < len(args) else None
-        del args[at:at + 2]
-    if len(args) > 1 or not (args or twin) or ("--twin" in argv and not twin):
-        sys.stderr.write("usage: audit_exe.py [SORVEL_EXE] [--twin SORVEL64_EXE]\n")
-        return 2
-    audits = [(path, audit_shipped) for path in args] + ([(twin, audit_twin)] if twin else [])
+    parser = argparse.ArgumentParser(description="Static audit of sorvel.exe and of its 64-bit twin.")
+    parser.add_argument("exe", nargs="?", help="the shipped 32-bit exe")
+    parser.add_argument("--twin", help="the 64-bit twin")
+    args = parser.parse_args(argv[1:])
+    if not (args.exe or args.twin):
+        parser.error("name an exe, the twin or both")
+    audits = ([(args.exe, audit_shipped)] if args.exe else []) + ([(args.twin, audit_twin)] if args.twin else [])
     report = Report()
     for path, audit in audits:
         try:

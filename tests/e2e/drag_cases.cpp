@@ -300,17 +300,22 @@ void OffScreen(const void *row) {
                 "wholly on it");
 }
 
+// Opens the dialog, starts a drag by holding on its surface and moves it by
+// (20, 10); 1 when it followed.
+int OpenAndDrag_(E2E_LOC, E2eSession *s) {
+  if (!Open_(E2E_THERE, s)) return 0;
+  PressAt_(E2E_THERE, s, E2eBareSpot(s));
+  return E2eExpectDragStarts_(E2E_THERE, s, "drag started by holding") && E2eMoveBy_(E2E_THERE, 20, 10) &&
+         E2eExpectDialogAt_(E2E_THERE, s, "dialog follows", 20, 10);
+}
+#define OpenAndDrag(s) OpenAndDrag_(E2E_HERE, s)
+
 // The dialog holds the capture while dragging, so a release with the pointer
 // outside it still ends the drag. The dialog follows the pointer, so it is
 // taken from under the pointer by another program before the release.
 void ReleaseOutside(int) {
   E2eSession s;
-  if (!Open(&s)) return;
-  POINT p = E2eBareSpot(&s);
-  PressAt(&s, p);
-  if (!E2eExpectDragStarts(&s, "drag started by holding")) return;
-  if (!E2eMoveBy(20, 10)) return;
-  if (!E2eExpectDialogAt(&s, "dialog follows", 20, 10)) return;
+  if (!OpenAndDrag(&s)) return;
   const int away = (int)(s.start.bottom - s.start.top) + 50;
   SetWindowPos(s.dlg, nullptr, s.start.left + 20, s.start.top + 10 + away, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -334,11 +339,7 @@ void ReleaseOutside(int) {
 // would then go to the window under the pointer, never to the dialog.
 void CancelMode(int) {
   E2eSession s;
-  if (!Open(&s)) return;
-  POINT p = E2eBareSpot(&s);
-  PressAt(&s, p);
-  if (!E2eExpectDragStarts(&s, "drag started by holding")) return;
-  if (!E2eMoveBy(20, 10) || !E2eExpectDialogAt(&s, "dialog follows", 20, 10)) return;
+  if (!OpenAndDrag(&s)) return;
   SendMessageW(s.dlg, WM_CANCELMODE, 0, 0);
   if (E2eExpectDragEnds(&s, "cancel mode ends the drag") && E2eMoveBy(40, 30)) {
     E2eSettle(&s);
