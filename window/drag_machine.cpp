@@ -11,6 +11,12 @@ int WithinSlop(ScreenPoint point, ScreenPoint press) {
   return -slop <= dx && dx <= slop && -slop <= dy && dy <= slop;
 }
 
+// The monitors the drag's rules work over, asked of the system; an empty list
+// where it cannot tell.
+void ListMonitors(Record* record, const Platform* platform, void* window) {
+  record->monitors.count = platform->listMonitors(window, &record->monitors);
+}
+
 // Shared by the timer and by a move that leaves the slop with the button held.
 void HoldExpired(Record* record, const Platform* platform, void* window) {
   // Whatever follows, this hold is over: the timer fires at most once.
@@ -25,7 +31,7 @@ void HoldExpired(Record* record, const Platform* platform, void* window) {
   // the pixels moved before the drag started are never applied. The monitors
   // are listed once for the drag, not at each step.
   record->dragging = 1;
-  record->monitors.count = platform->listMonitors(window, &record->monitors);
+  ListMonitors(record, platform, window);
   platform->showDragCursor(window);
   platform->setCapture(window);
 }
@@ -138,7 +144,7 @@ void Handle(Record* record, const Platform* platform, void* window, Message mess
       MouseTaken(record, platform, window, 0);
       break;
     case kDisplayChange:
-      if (record->dragging) record->monitors.count = platform->listMonitors(window, &record->monitors);
+      if (record->dragging) ListMonitors(record, platform, window);
       break;
     case kDestroy:
       if (record->holdTimerId != 0) platform->killTimer(window, record->holdTimerId);
@@ -155,7 +161,7 @@ ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, 
   // could go on undoing each other for as long as the pointer moves.
   if (record->placingForScale) return suggested;
   // A new scale may come from the display settings too.
-  record->monitors.count = platform->listMonitors(window, &record->monitors);
+  ListMonitors(record, platform, window);
   // While dragging, the window is where the step that met the scale aims it.
   const ScreenRect now = record->dragging ? record->windowRect : platform->windowRect(window);
   ScreenRect rect = PlacedForScale(&record->monitors, now, suggested, dpi,
