@@ -30,8 +30,19 @@ typedef int (*DriveIsRemoteFn)(wchar_t letter, void* context);
 
 // Returns 1 when looking path up may wait on a network that does not answer:
 // two leading separators of either kind (\\server\share, //server/share, or
-// just "\\"), \\?\UNC\ and any other \\?\ or \\.\ path that names no drive
-// letter, or a drive letter, bare or behind \\?\ or \\.\, that driveIsRemote
-// reports as remote. driveIsRemote is asked for drive-letter paths only.
-// 0 for every other path: local drives, relative and empty paths.
+// just "\\"), \\?\UNC\ and any other \\?\, \??\ or \\.\ path that names no
+// drive letter, or a drive letter, bare or behind one of those, that
+// driveIsRemote reports as remote. driveIsRemote is asked for drive-letter
+// paths only. 0 for every other path: local drives, relative and empty paths.
 int PathMayWaitOnNetwork(const wchar_t* path, DriveIsRemoteFn driveIsRemote, void* context);
+
+// Returns 1 when path names a device rather than a file: anything behind
+// \\.\, anything behind \\?\ or \??\ but a drive, UNC\ or a volume, and a
+// last part that is a reserved name (CON, NUL, COM1, LPT1 and the like, with
+// any extension). Reading one may block for good.
+int PathNamesDevice(const wchar_t* path);
+
+// Returns 1 when the target a shortcut stores can stand for a file to send:
+// an absolute path (from a drive's root or a share, never resolved against
+// whatever folder is current) that names no device and no other shortcut.
+int ShortcutTargetUsable(const wchar_t* target);

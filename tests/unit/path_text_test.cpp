@@ -95,6 +95,8 @@ TEST(PathText, NetworkPathsAreNeverLookedUp) {
       {L"\\\\?\\UNC\\server\\share\\sorvel.exe", "", 1, ""},
       {L"\\\\?\\GLOBALROOT\\Device\\Mup\\server\\share\\s.exe", "", 1, ""},
       {L"\\\\.\\pipe\\sorvel", "", 1, ""},
+      {L"\\??\\UNC\\server\\share\\sorvel.exe", "", 1, ""},
+      {L"\\??\\Z:\\Tools\\sorvel.exe", "Z", 1, "Z"},
       {L"\\\\", "", 1, ""},
       {L"\\\\?\\", "", 1, ""},
       {L"C:\\Tools\\sorvel.exe", "", 0, "C"},
@@ -137,5 +139,44 @@ TEST(PathText, ShortcutKindByExtension) {
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.kind, ShortcutKindOf(row.path)) << std::string(row.path, row.path + wcslen(row.path));
+  }
+}
+
+TEST(PathText, DevicesAndUnusableShortcutTargets) {
+  struct Row {
+    const wchar_t* path;
+    int device;        // PathNamesDevice
+    int usableTarget;  // ShortcutTargetUsable
+  };
+  // path, names a device, usable as a shortcut's target
+  const Row rows[] = {
+      {L"C:\\Music\\雨.mp3", 0, 1},
+      {L"\\\\nas\\music\\雨.mp3", 0, 1},
+      {L"\\\\?\\C:\\Music\\雨.mp3", 0, 1},
+      {L"\\\\?\\UNC\\nas\\music\\雨.mp3", 0, 1},
+      {L"\\??\\Volume{0a1b}\\Music\\雨.mp3", 0, 1},
+      {L"\\\\.\\COM1", 1, 0},
+      {L"//./pipe/sorvel", 1, 0},
+      {L"\\\\?\\GLOBALROOT\\Device\\Serial0", 1, 0},
+      {L"\\??\\pipe\\sorvel", 1, 0},
+      {L"NUL", 1, 0},
+      {L"C:\\Music\\con.mp3", 1, 0},
+      {L"C:\\Music\\Lpt9 .mp3", 1, 0},
+      {L"C:\\Music\\COM\u00B9", 1, 0},
+      {L"C:\\Music\\CONOUT$", 1, 0},
+      {L"C:\\Music\\COM10.mp3", 0, 1},
+      {L"C:\\Music\\console.mp3", 0, 1},
+      {L"C:\\NUL\\雨.mp3", 0, 1},
+      {L"雨.mp3", 0, 0},
+      {L"Music\\雨.mp3", 0, 0},
+      {L"\\Music\\雨.mp3", 0, 0},
+      {L"C:雨.mp3", 0, 0},
+      {L"C:\\Music\\夏.lnk", 0, 0},
+      {L"", 0, 0},
+  };
+  for (const Row& row : rows) {
+    std::string name(row.path, row.path + wcslen(row.path));
+    EXPECT_EQ(row.device, PathNamesDevice(row.path)) << name;
+    EXPECT_EQ(row.usableTarget, ShortcutTargetUsable(row.path)) << name;
   }
 }
