@@ -3,6 +3,7 @@
 #pragma once
 
 enum {
+  kSendAbandoned = -1,     // the user gave up waiting on the file system: nothing was sent
   kSendDone = 0,
   kSendNoHost = 3,         // no host window
   kSendNotEditing = 4,     // host gone at the probe, or not editing a page

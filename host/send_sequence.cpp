@@ -1,6 +1,7 @@
 #include "host/send_sequence.h"
 
 #include "base/path_text.h"
+#include "base/shortcut.h"
 
 const wchar_t kDropFileName[] = L"$kobble.mp3";
 
@@ -12,12 +13,12 @@ int FailedSendOutcome(unsigned long lastError, int windowExists) {
 
 namespace {
 
-// The probe's outcome as the send's result: -1 when the host is editing and
-// the send goes on.
+// The probe's outcome as the send's result: kSendDone when the host is
+// editing and the send goes on.
 int ProbeResult(int outcome, long long reply) {
   switch (outcome) {
     case kMessageAnswered:
-      return reply != 0 ? -1 : kSendNotEditing;
+      return reply != 0 ? kSendDone : kSendNotEditing;
     case kMessageWindowGone:
       // A window that is gone cannot be editing a page.
       return kSendNotEditing;
@@ -58,17 +59,36 @@ int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags) {
   long long reply = 0;
   int outcome = ops->sendProbe(ctx, host, kProbeWParam, kProbeLParam, &reply);
   int probe = ProbeResult(outcome, reply);
-  if (probe >= 0) return probe;
+  if (probe != kSendDone) return probe;
 
+  int placed = ops->placeDropFile(ctx, source);
+  if (placed != kSendDone) return placed;
+
+  host = ops->findHost(ctx);
+  if (!host) return kSendDone;
+  return NoticeResult(ops->sendNotice(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply));
+}
+
+int PlaceDropFile(const DropFileOps* ops, const wchar_t* source) {
+  void* ctx = ops->ctx;
+  // Reading a device may block for good, and hands the host no MP3.
+  if (PathNamesDevice(source)) return kSendCannotCreate;
+  // A shortcut is sent as its target. Its own bytes are no MP3, so a link
+  // that cannot be read or leads nowhere usable, and an Internet shortcut,
+  // leave nothing to send.
+  wchar_t target[kShortcutTargetCap];
+  int kind = ShortcutKindOf(source);
+  if (kind == kInternetShortcut) return kSendCannotCreate;
+  if (kind == kShellLink) {
+    if (!ops->readShortcut(ctx, source, target, kShortcutTargetCap) || !ShortcutTargetUsable(target))
+      return kSendCannotCreate;
+    source = target;
+  }
   if (!ops->pathExists(ctx, source)) return kSendCannotCreate;
 
   wchar_t drop[kDropPathCap];
   if (!ops->dataFolder(ctx, drop, kDropPathCap)) return kSendCannotCreate;
   if (!ops->pathExists(ctx, drop)) return kSendCannotCreate;
   if (!AppendBounded(drop, kDropPathCap, kDropFileName)) return kSendCannotCreate;
-  if (!ops->copyFile(ctx, source, drop)) return kSendCannotCreate;
-
-  host = ops->findHost(ctx);
-  if (!host) return kSendDone;
-  return NoticeResult(ops->sendNotice(ctx, host, static_cast<unsigned>(flags & kHostOptionMask), kNotifyLParam, &reply));
+  return ops->copyFile(ctx, source, drop) ? kSendDone : kSendCannotCreate;
 }

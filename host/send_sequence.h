@@ -49,12 +49,10 @@ struct HostLinkOps {
   // reading messages, within a long bound when it does not. Returns a
   // kMessage outcome; *reply set when answered.
   int (*sendNotice)(void* ctx, void* host, unsigned wParam, long lParam, long long* reply);
-  // 1 when a file or folder exists at path.
-  int (*pathExists)(void* ctx, const wchar_t* path);
-  // Fills out with the data folder, trailing backslash kept; 0 when it cannot be had or does not fit.
-  int (*dataFolder)(void* ctx, wchar_t* out, size_t cap);
-  // Copies from over to, replacing it; 1 on success.
-  int (*copyFile)(void* ctx, const wchar_t* from, const wchar_t* to);
+  // Puts the file source names in place as the drop file, as PlaceDropFile
+  // does, where the wait cannot freeze the dialog: kSendDone,
+  // kSendCannotCreate, or kSendAbandoned when the user gave up the wait.
+  int (*placeDropFile)(void* ctx, const wchar_t* source);
 };
 
 // Runs the send: kSendDone, also when the host is gone at the third look-up or
@@ -62,8 +60,29 @@ struct HostLinkOps {
 // kSendNoHost without a host window; kSendNotEditing when the host is gone at
 // the second look-up or while the probe waits, or is not editing;
 // kSendRefused when the system refuses either message (an elevated host);
-// kSendNotAnswering when the probe is not answered; kSendCannotCreate when the
-// source or the data folder is missing, the drop path is too long or the copy
-// failed; kSendUnconfirmed when the file is in place and the notice was not
-// confirmed by a host still there. Nothing done before a failure is undone.
+// kSendNotAnswering when the probe is not answered; kSendCannotCreate or
+// kSendAbandoned as the drop file's placing ends; kSendUnconfirmed when the
+// file is in place and the notice was not confirmed by a host still there.
+// Nothing done before a failure is undone.
 int RunSendSequence(const HostLinkOps* ops, const wchar_t* source, int flags);
+
+// The file system's part of the send: each call may wait on a network.
+struct DropFileOps {
+  void* ctx;
+  // 1 when a file or folder exists at path.
+  int (*pathExists)(void* ctx, const wchar_t* path);
+  // Fills out with the data folder, trailing backslash kept; 0 when it cannot be had or does not fit.
+  int (*dataFolder)(void* ctx, wchar_t* out, size_t cap);
+  // The target the shell link at link stores, as ReadShortcutTarget reads it.
+  size_t (*readShortcut)(void* ctx, const wchar_t* link, wchar_t* target, size_t cap);
+  // Copies from over to, replacing it; 1 on success, and on failure nothing
+  // half-written is left at to.
+  int (*copyFile)(void* ctx, const wchar_t* from, const wchar_t* to);
+};
+
+// Copies the file that source names over the drop file: kSendDone, or
+// kSendCannotCreate when source names a device, no file, or a shortcut whose
+// target is no usable file (ShortcutTargetUsable), or when the data folder is
+// missing, the drop path too long or the copy failed. A shell link stands
+// for its target; its own bytes are never sent.
+int PlaceDropFile(const DropFileOps* ops, const wchar_t* source);

@@ -2,15 +2,20 @@
 
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include "base/data_folder.h"
 #include "base/path_text.h"
+#include "base/shortcut.h"
 #include "host/send_sequence.h"
 
 namespace {
 
-// The window the user waits in, and whether it gave up its place on top.
+// The window the user waits in, how it waits on the files, and whether it
+// gave up its place on top.
 struct Waiting {
   HWND window;
+  WorkerWaitFn waitOnWorker;
   int lowered;
 };
 
@@ -72,6 +77,8 @@ int SendNotice(void* ctx, void* host, unsigned wParam, long lParam, long long* r
   return Outcome(window, sent, result, reply);
 }
 
+// ---- On the worker: the file system's part, where any call may wait --------
+
 int Exists(void*, const wchar_t* path) { return PathExists(path); }
 
 int DataFolder(void*, wchar_t* out, size_t cap) {
@@ -80,7 +87,11 @@ int DataFolder(void*, wchar_t* out, size_t cap) {
   return CopyBounded(out, cap, folder);
 }
 
-// Attributes that stop a file from being replaced by a copy.
+size_t ReadShortcut(void*, const wchar_t* link, wchar_t* target, size_t cap) {
+  return ReadShortcutTarget(link, target, cap);
+}
+
+// Attributes that stop a file from being replaced.
 const DWORD kBlockingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // Clears the read-only, hidden and system attributes of the file at path,
@@ -92,24 +103,100 @@ void MakeReplaceable(const wchar_t* path) {
   SetFileAttributesW(path, attr != 0 ? attr : FILE_ATTRIBUTE_NORMAL);
 }
 
-// The copy takes the source's attributes. A read-only drop file (from a CD,
-// an archive, a read-only share, or an older run) would make every later
-// insertion fail without the user knowing why, and so would a hidden or
-// system one (files on a USB stick often are): the copy refuses to replace a
-// hidden or system file. The drop file is the tool's own, so it is made
-// plain before it is replaced and again once the copy is in place.
-int Copy(void*, const wchar_t* from, const wchar_t* to) {
+// Big enough to copy at the disk's pace, small enough that the percent
+// moves on a slow link and a cancelled copy stops soon.
+enum { kCopyChunk = 64 * 1024 };
+
+// Marks the file of handle to be deleted when its last handle closes (on),
+// or no longer (off). 1 done.
+int DeleteOnClose(HANDLE file, int on) {
+  FILE_DISPOSITION_INFO disposition = {static_cast<BOOLEAN>(on)};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+// Copies in to out to the end, telling job how far it got. 0 when a read or
+// write fails or the job is abandoned.
+int CopyBytes(HANDLE in, HANDLE out, WorkerJob* job) {
+  LARGE_INTEGER size;
+  void* buffer = malloc(kCopyChunk);
+  int ok = buffer && GetFileSizeEx(in, &size);
+  unsigned long long done = 0;
+  while (ok) {
+    DWORD got = 0, put = 0;
+    ok = ReadFile(in, buffer, kCopyChunk, &got, nullptr);
+    if (!ok || got == 0) break;
+    ok = WriteFile(out, buffer, got, &put, nullptr) && put == got && !JobAbandoned(job);
+    done += got;
+    job->percent.store(CopyPercent(done, static_cast<unsigned long long>(size.QuadPart)));
+  }
+  free(buffer);
+  return ok;
+}
+
+// Copies from over to in pieces, so that the user sees how far it got and
+// can stop it. A drop file left read-only, hidden or system (from a CD, an
+// archive or a USB stick, or an older run) would refuse to be replaced
+// without the user knowing why: the drop file is the tool's own, so it is
+// made plain first, and the copy is plain. Until the last byte is written
+// and the user has not given up, the system is to delete the file when its
+// handle closes: a copy stopped by a failure, by the user or by the end of
+// the process leaves no half-written file for the host to take.
+int Copy(void* ctx, const wchar_t* from, const wchar_t* to) {
+  WorkerJob* job = static_cast<WorkerJob*>(ctx);
+  job->phase.store(kJobCopying);
   MakeReplaceable(to);
-  if (!CopyFileW(from, to, FALSE)) return 0;
-  MakeReplaceable(to);
-  return 1;
+  HANDLE in = CreateFileW(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return 0;
+  HANDLE out = CreateFileW(to, GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  int copied = 0;
+  if (out != INVALID_HANDLE_VALUE) {
+    int marked = DeleteOnClose(out, 1);
+    copied = CopyBytes(in, out, job) && EndJob(job) && (!marked || DeleteOnClose(out, 0));
+    CloseHandle(out);
+    // Where the file system cannot mark it, what was written goes now.
+    if (!copied && !marked) DeleteFileW(to);
+  }
+  CloseHandle(in);
+  return copied;
+}
+
+// The drop file's placing, as one piece of work for a worker thread.
+struct PlaceJob {
+  WorkerJob job;  // first, so that the record is freed through it
+  wchar_t source[MAX_PATH];
+  int result;
+};
+
+void PlaceOnWorker(WorkerJob* job) {
+  PlaceJob* place = reinterpret_cast<PlaceJob*>(job);
+  const DropFileOps ops = {job, Exists, DataFolder, ReadShortcut, Copy};
+  place->result = PlaceDropFile(&ops, place->source);
+}
+
+int PlaceDropFileOp(void* ctx, const wchar_t* source) {
+  Waiting* waiting = static_cast<Waiting*>(ctx);
+  PlaceJob* place = static_cast<PlaceJob*>(calloc(1, sizeof(PlaceJob)));
+  if (!place) return kSendCannotCreate;
+  if (!CopyBounded(place->source, MAX_PATH, source)) {
+    free(place);
+    return kSendCannotCreate;
+  }
+  // A shortcut is read on the worker, and what it needs is loaded here first.
+  if (ShortcutKindOf(source) == kShellLink) ReadyShortcutReading();
+  place->job.run = PlaceOnWorker;
+  // How long the files may take is for the user to say.
+  if (!waiting->waitOnWorker(waiting->window, &place->job, 0)) return kSendAbandoned;
+  int result = place->result;
+  free(place);
+  return result;
 }
 
 }  // namespace
 
-int SendToHost(const wchar_t* sourcePath, int flags, HWND waiting) {
-  Waiting wait = {waiting, 0};
-  const HostLinkOps ops = {&wait, FindHost, SendProbe, SendNotice, Exists, DataFolder, Copy};
+int SendToHost(const wchar_t* sourcePath, int flags, HWND waiting, WorkerWaitFn waitOnWorker) {
+  Waiting wait = {waiting, waitOnWorker, 0};
+  const HostLinkOps ops = {&wait, FindHost, SendProbe, SendNotice, PlaceDropFileOp};
   int result = RunSendSequence(&ops, sourcePath, flags);
   // After a success the dialog ends. Before a warning it is topmost again
   // and, as HWND_TOPMOST also moves it, at the top of every window, so that

@@ -6,12 +6,7 @@ int Fits(const DropCandidate& item, size_t cap) {
   // A shortcut's own bytes are no MP3: a shell link counts by its target,
   // and an Internet shortcut names no file to send.
   if (item.shortcut == kInternetShortcut) return 0;
-  // A target on a share whose server is off would hold the dialog for the
-  // network's time-out if looked up: it is taken unseen, and OK tells the
-  // user when it is not there, as for a typed path.
-  if (item.shortcut == kShellLink) {
-    return (item.targetIsFile || item.targetOnNetwork) && item.targetLength != 0 && item.targetLength < cap;
-  }
+  if (item.shortcut == kShellLink) return item.targetIsFile && item.targetLength != 0 && item.targetLength < cap;
   return item.isFile && item.length < cap;
 }
 

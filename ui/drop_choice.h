@@ -11,10 +11,8 @@ struct DropCandidate {
   int isFile;                  // 1 a file; 0 a folder, a missing item, or one not looked at
   size_t length;               // its full path's length in characters, NUL not counted
   int shortcut = kNoShortcut;  // the ShortcutKind its path names
-  int targetIsFile = 0;        // a shell link: 1 when its target is an existing file and no shortcut
+  int targetIsFile = 0;        // a shell link: 1 when its target is usable and an existing file
   size_t targetLength = 0;     // a shell link: its target's length, 0 when it could not be read
-  int targetOnNetwork = 0;     // a shell link: 1 when its target, no shortcut, may wait on a network
-                               // and so was not looked up
 };
 
 // ChooseDroppedFile's answer when no item can be taken.
@@ -22,7 +20,7 @@ enum { kNoDroppedFile = -1 };
 
 // The index of the first candidate that is a file whose whole path fits in a
 // field of cap characters (NUL included), or a shell link whose target is such
-// a file or, not looked up, fits and may wait on a network; or kNoDroppedFile.
+// a file; or kNoDroppedFile.
 // An Internet shortcut is never taken. A path is never cut to fit: a shorter
 // text would name another file.
 int ChooseDroppedFile(const DropCandidate* candidates, int count, size_t cap);

@@ -3,17 +3,19 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "base/network_path.h"
+#include <stdlib.h>
+
 #include "base/path_text.h"
 #include "base/settings_value.h"
+#include "base/shortcut.h"
 #include "host/send_to_host.h"
 #include "ui/about_box.h"
 #include "ui/choose_file.h"
 #include "ui/drop_choice.h"
 #include "ui/resource.h"
-#include "ui/shortcut.h"
 #include "ui/typed_path.h"
 #include "ui/warning.h"
+#include "ui/worker_wait.h"
 #include "window/dpi.h"
 #include "window/drag_mover.h"
 #include "window/message_filter.h"
@@ -23,9 +25,10 @@ namespace {
 
 // The path field holds at most this many characters and the NUL.
 enum { kPathFieldCap = 256 };
-// A shortcut's target is read into this much room, so that a long target can
-// never be cut to a shorter path that fits the field.
-enum { kTargetCap = 1024 };
+
+// How long a drop may take to be looked at: the shortcuts read, the files
+// looked up. Past it, the drop is refused.
+const DWORD kDropWaitMs = 10000;
 
 // The item index that asks DragQueryFileW for the number of items.
 const UINT kDropCountIndex = 0xFFFFFFFF;
@@ -46,6 +49,7 @@ struct InsertDialog {
   int* flags;
   HICON bigIcon;    // the window's icons, at the scale they were loaded for
   HICON smallIcon;
+  int busy;         // OK or a drop is under way: it takes no second one
 };
 
 InsertDialog g_dialog;
@@ -99,26 +103,6 @@ void OnInitDialog(HWND dialog) {
 // would otherwise be handed up to the dialog and change the field behind it.
 void OnEnable(HWND dialog, WPARAM enabled) { DragAcceptFiles(dialog, enabled ? TRUE : FALSE); }
 
-// Keys and button presses come while the send holds the dialog still: a user
-// who sees nothing happen presses Enter again. Read afterwards, the first
-// would close the warning the moment it opens, unseen, and the next would
-// press OK again, which after warning 8 inserts the file twice. They were
-// meant for a dialog that could not take them, so they go unread.
-const UINT kInputDuringSend[][2] = {
-    {WM_KEYFIRST, WM_KEYLAST},
-    {WM_LBUTTONDOWN, WM_MBUTTONDBLCLK},
-    {WM_XBUTTONDOWN, WM_XBUTTONDBLCLK},
-    {WM_NCLBUTTONDOWN, WM_NCXBUTTONDBLCLK},
-};
-
-void DropInputMadeDuringSend() {
-  MSG message;
-  for (const UINT* range : kInputDuringSend) {
-    while (PeekMessageW(&message, nullptr, range[0], range[1], PM_REMOVE)) {
-    }
-  }
-}
-
 void OnOk(HWND dialog) {
   // The options are kept before sending, so they persist even when it fails.
   *g_dialog.flags = FlagsWithOptions(*g_dialog.flags, IsDlgButtonChecked(dialog, IDC_AUTOPLAY) == BST_CHECKED,
@@ -130,20 +114,17 @@ void OnOk(HWND dialog) {
     GetDlgItemTextW(dialog, IDC_PATH, path, kPathFieldCap);
   }
   TrimTypedPath(path);
-  // A shortcut is sent as its target. Its own bytes are no MP3, so a link
-  // that cannot be read, leads to another shortcut or does not fit, and an
-  // Internet shortcut, leave nothing to send.
-  int kind = ShortcutKindOf(path);
-  wchar_t target[kTargetCap];
-  if (kind != kNoShortcut && !(kind == kShellLink && ReadShortcutTarget(path, target, kTargetCap) &&
-                               ShortcutKindOf(target) == kNoShortcut && CopyBounded(path, kPathFieldCap, target))) {
-    path[0] = L'\0';
-  }
-  int result = SendToHost(path, *g_dialog.flags, dialog);
-  DropInputMadeDuringSend();
+  g_dialog.busy = 1;
+  int result = SendToHost(path, *g_dialog.flags, dialog, WaitOnWorker);
+  // Keys and presses made while a send held the dialog still (an Enter
+  // pressed again because nothing seemed to happen) would close the warning
+  // the moment it opens, unseen, or press OK again, which after warning 8
+  // inserts the file twice.
+  DropQueuedInput();
+  g_dialog.busy = 0;
   if (result == kSendDone) {
     EndDialog(dialog, 0);
-  } else {
+  } else if (result != kSendAbandoned) {
     ShowWarning(result, dialog);
   }
 }
@@ -157,8 +138,16 @@ INT_PTR OnBrowse(HWND dialog) {
   return TRUE;
 }
 
+// While OK or a drop is under way, a command that reaches the dialog by
+// other ways than the user's input (a screen reader's, a close from the
+// taskbar) starts nothing; Cancel gives up the wait.
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
-  switch (LOWORD(wParam)) {
+  WORD command = LOWORD(wParam);
+  if (g_dialog.busy) {
+    if (command == IDCANCEL) AbandonWait();
+    return FALSE;
+  }
+  switch (command) {
     case IDOK:
       OnOk(dialog);
       return FALSE;
@@ -177,44 +166,68 @@ int IsFile(const wchar_t* path) {
 }
 
 // What the drop says of item index: its path's length, whether it is a file,
-// and for a shell link its target; shown (kTargetCap) gets the path the field
-// would show. A path too long for the field is not read, so its kind is not
-// asked. A target that may lie on a network is not looked up: the dialog's
-// thread would wait out the network's time-out for a server that is off.
+// and for a shell link its target; shown (kShortcutTargetCap) gets the path
+// the field would show. A path too long for the field is not read, so its
+// kind is not asked. Run on a worker: any look-up may wait on a network.
 DropCandidate DroppedItem(HDROP drop, UINT index, wchar_t* shown) {
   DropCandidate item = {0, DragQueryFileW(drop, index, nullptr, 0)};
   if (item.length < kPathFieldCap && DragQueryFileW(drop, index, shown, kPathFieldCap) == item.length) {
     item.isFile = IsFile(shown);
     item.shortcut = ShortcutKindOf(shown);
     if (item.shortcut == kShellLink) {
-      item.targetLength = ReadShortcutTarget(shown, shown, kTargetCap);
-      int plain = item.targetLength != 0 && ShortcutKindOf(shown) == kNoShortcut;
-      item.targetOnNetwork = plain && LookupMayWaitOnNetwork(shown);
-      item.targetIsFile = plain && !item.targetOnNetwork && IsFile(shown);
+      item.targetLength = ReadShortcutTarget(shown, shown, kShortcutTargetCap);
+      item.targetIsFile = item.targetLength != 0 && ShortcutTargetUsable(shown) && IsFile(shown);
     }
   }
   return item;
 }
 
-// Puts the first dropped file that fits, or the target of a shell link, into
-// the path field; when none does, the field keeps its text and the user hears
-// why nothing happened.
-void OnDropFiles(HWND dialog, HDROP drop) {
-  UINT count = DragQueryFileW(drop, kDropCountIndex, nullptr, 0);
+// A drop to look at on a worker, and the path it gives the field. The drop
+// is the worker's to finish, also when the wait for it is given up.
+struct DropJob {
+  WorkerJob job;  // first, so that the record is freed through it
+  HDROP drop;
+  int taken;
+  wchar_t shown[kShortcutTargetCap];
+};
+
+void ChooseOnWorker(WorkerJob* job) {
+  DropJob* d = reinterpret_cast<DropJob*>(job);
+  UINT count = DragQueryFileW(d->drop, kDropCountIndex, nullptr, 0);
   // Asked item by item, the choice needs no list for a drop of any size,
   // reads no shortcut beyond the one taken, and leaves its path in shown.
-  int taken = 0;
-  wchar_t shown[kTargetCap];
-  for (UINT i = 0; i < count && !taken; ++i) {
-    DropCandidate item = DroppedItem(drop, i, shown);
-    taken = ChooseDroppedFile(&item, 1, kPathFieldCap) == 0;
+  for (UINT i = 0; i < count && !d->taken && !JobAbandoned(job); ++i) {
+    DropCandidate item = DroppedItem(d->drop, i, d->shown);
+    d->taken = ChooseDroppedFile(&item, 1, kPathFieldCap) == 0;
   }
-  if (taken) {
-    SetDlgItemTextW(dialog, IDC_PATH, shown);
+  DragFinish(d->drop);
+}
+
+// Puts the first dropped file that fits, or the target of a shell link, into
+// the path field once it is looked at; when none does, or the user does not
+// wait for it, or OK is under way, the field keeps its text and the user
+// hears that nothing was taken.
+void OnDropFiles(HWND dialog, HDROP drop) {
+  DropJob* job = g_dialog.busy ? nullptr : static_cast<DropJob*>(calloc(1, sizeof(DropJob)));
+  if (!job) {
+    DragFinish(drop);
+    MessageBeep(0);
+    return;
+  }
+  job->job.run = ChooseOnWorker;
+  job->drop = drop;
+  ReadyShortcutReading();
+  g_dialog.busy = 1;
+  int ended = WaitOnWorker(dialog, &job->job, kDropWaitMs);
+  DropQueuedInput();
+  g_dialog.busy = 0;
+  if (ended && job->taken) {
+    SetDlgItemTextW(dialog, IDC_PATH, job->shown);
   } else {
     MessageBeep(0);
   }
-  DragFinish(drop);
+  // A drop given up is the worker's to free.
+  if (ended) free(job);
 }
 
 // Windows 8.1 and later send this when the dialog comes onto a monitor of
@@ -259,7 +272,7 @@ INT_PTR CALLBACK InsertDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam));
       return TRUE;
     case WM_CONTEXTMENU:
-      RunAboutBox(g_dialog.instance, dialog);
+      if (!g_dialog.busy) RunAboutBox(g_dialog.instance, dialog);
       return FALSE;
     case WM_DPICHANGED:
       OnDpiChanged(dialog, wParam, reinterpret_cast<RECT*>(lParam));

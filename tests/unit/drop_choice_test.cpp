@@ -14,8 +14,7 @@ const size_t kFieldCap = 256;
 TEST(DropChoice, FirstFileThatFitsWins) {
   struct Row {
     const char* name;
-    std::vector<DropCandidate> items;  // {isFile, length}, a shortcut's {kind, target is a file, target length,
-                                       // target on a network}
+    std::vector<DropCandidate> items;  // {isFile, length}, a shortcut's {kind, target is a file, target length}
     int chosen;
   };
   const Row rows[] = {
@@ -36,9 +35,6 @@ TEST(DropChoice, FirstFileThatFitsWins) {
       {"link to 255 characters", {{1, 300, kShellLink, 1, 255}}, 0},
       {"link to 256 characters", {{1, 20, kShellLink, 1, 256}}, kNoDroppedFile},
       {"link to a link", {{1, 20, kShellLink, 0, 25}}, kNoDroppedFile},
-      {"link to a share, not looked up", {{1, 20, kShellLink, 0, 30, 1}}, 0},
-      {"link to a share of 256 characters, then a file", {{1, 20, kShellLink, 0, 256, 1}, {1, 9}}, 1},
-      {"link to a share not readable", {{1, 20, kShellLink, 0, 0, 1}}, kNoDroppedFile},
       {"internet shortcut, then a file", {{1, 20, kInternetShortcut, 0, 0}, {1, 9}}, 1},
       {"internet shortcut alone", {{1, 20, kInternetShortcut, 1, 30}}, kNoDroppedFile},
   };

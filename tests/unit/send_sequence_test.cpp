@@ -6,6 +6,7 @@
 
 #include <string>
 #include <vector>
+#include <wchar.h>
 
 namespace {
 
@@ -21,6 +22,8 @@ struct Fake {
   std::wstring dataFolder = L"C:\\Users\\u\\AppData\\Roaming\\Kx\\";
   int folderExists = 1;
   int copyOk = 1;
+  std::wstring linkTarget;   // what a shortcut stores; empty: it cannot be read
+  int abandoned = 0;         // the user gives up waiting on the files
   long long notifyReply = 1;
   int noticeTaken = 1;     // the host took the notice within the bound
   unsigned long noticeError = kErrorTimeout;
@@ -28,6 +31,7 @@ struct Fake {
 
   size_t lookups = 0;
   std::string trace;
+  std::wstring copiedFrom;
   std::wstring copiedTo;
 };
 
@@ -67,7 +71,17 @@ int PathExists(void* ctx, const wchar_t* path) {
     return f->folderExists;
   }
   f->trace += "source? ";
+  f->copiedFrom = path;
   return f->sourceExists;
+}
+
+size_t ReadShortcut(void* ctx, const wchar_t*, wchar_t* target, size_t cap) {
+  Fake* f = Of(ctx);
+  f->trace += "link ";
+  if (f->linkTarget.empty() || f->linkTarget.size() >= cap) return 0;
+  f->linkTarget.copy(target, f->linkTarget.size());
+  target[f->linkTarget.size()] = L'\0';
+  return f->linkTarget.size();
 }
 
 int DataFolder(void* ctx, wchar_t* out, size_t cap) {
@@ -86,9 +100,17 @@ int CopyFile(void* ctx, const wchar_t*, const wchar_t* to) {
   return f->copyOk;
 }
 
-int Send(Fake* f, int flags) {
-  HostLinkOps ops = {f, FindHost, SendProbe, SendNotice, PathExists, DataFolder, CopyFile};
-  return RunSendSequence(&ops, L"D:\\music\\a.mp3", flags);
+// As the dialog runs it: on a worker, unless the user gives up the wait.
+int PlaceFile(void* ctx, const wchar_t* source) {
+  Fake* f = Of(ctx);
+  if (f->abandoned) return kSendAbandoned;
+  DropFileOps ops = {f, PathExists, DataFolder, ReadShortcut, CopyFile};
+  return PlaceDropFile(&ops, source);
+}
+
+int Send(Fake* f, int flags, const wchar_t* source = L"D:\\music\\a.mp3") {
+  HostLinkOps ops = {f, FindHost, SendProbe, SendNotice, PlaceFile};
+  return RunSendSequence(&ops, source, flags);
 }
 
 const char kFullRoad[] = "find find send(1,0) source? appdata folder? copy find notice(2,5) ";
@@ -133,6 +155,7 @@ TEST(SendSequence, EachFailureStopsAtItsStepWithItsCode) {
        [](Fake* f) { f->noticeTaken = 0, f->aliveAfterNotice = 0; }, kSendDone, kFullRoad},
       {"notice refused", [](Fake* f) { f->noticeTaken = 0, f->noticeError = kErrorAccessDenied; }, kSendRefused,
        kFullRoad},
+      {"wait on the files given up", [](Fake* f) { f->abandoned = 1; }, kSendAbandoned, kProbeOnly},
   };
   for (const Row& row : rows) {
     Fake f;
@@ -175,6 +198,35 @@ TEST(SendSequence, DropFileLandsInTheDataFolderOnlyWhenItsPathFits) {
       EXPECT_EQ(f.dataFolder + L"$kobble.mp3", f.copiedTo) << "folder of " << row.folderChars;
     } else {
       EXPECT_EQ(std::string::npos, f.trace.find("copy")) << "folder of " << row.folderChars;
+    }
+  }
+}
+
+TEST(SendSequence, ShortcutsAndDevicesAreResolvedAfterTheHostChecks) {
+  struct Row {
+    const wchar_t* typed;
+    const wchar_t* linkTarget;  // what a shortcut stores; empty: unreadable
+    int expected;
+    const char* fileSteps;      // the calls after the probe
+    const wchar_t* copied;      // the file copied, when one is
+  };
+  // typed path, shortcut's target, result, calls after the probe, file copied
+  const Row rows[] = {
+      {L"D:\\m\\夏.lnk", L"E:\\曲\\夏.mp3", kSendDone, "link source? appdata folder? copy ", L"E:\\曲\\夏.mp3"},
+      {L"D:\\m\\x.lnk", L"", kSendCannotCreate, "link ", nullptr},
+      {L"D:\\m\\x.lnk", L"x.mp3", kSendCannotCreate, "link ", nullptr},
+      {L"D:\\m\\site.url", L"", kSendCannotCreate, "", nullptr},
+      {L"\\\\.\\pipe\\x", L"", kSendCannotCreate, "", nullptr},
+  };
+  for (const Row& row : rows) {
+    Fake f;
+    f.linkTarget = row.linkTarget;
+    std::string name(row.typed, row.typed + wcslen(row.typed));
+    EXPECT_EQ(row.expected, Send(&f, 0, row.typed)) << name;
+    std::string steps = f.trace.substr(0, f.trace.find("find notice"));
+    EXPECT_EQ(std::string(kProbeOnly) + row.fileSteps, steps) << name;
+    if (row.copied) {
+      EXPECT_EQ(std::wstring(row.copied), f.copiedFrom) << name;
     }
   }
 }

@@ -1,4 +1,4 @@
-#include "ui/shortcut.h"
+#include "base/shortcut.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -14,6 +14,7 @@ typedef void(WINAPI* CoUninitializeProc)();
 
 // COM is needed only when a shortcut is read, so ole32 is loaded then, once
 // per process, rather than imported: start-up loads no more than it did.
+// Bound on the dialog's thread and only read by the workers.
 struct ComBinding {
   int attempted;
   CoInitializeExProc initialize;
@@ -30,16 +31,7 @@ const GUID kPersistFileInterface = {0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 
 const GUID kShellLinkDataListInterface = {0x45E2B4AE, 0xB1C3, 0x11D0, {0xB9, 0x2F, 0x00, 0xA0, 0xC9, 0x03, 0x12, 0xE1}};
 
 // 1 when all three of g_com are bound.
-int Bind() {
-  if (!g_com.attempted) {
-    g_com.attempted = 1;
-    HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
-    g_com.initialize = LookupProc<CoInitializeExProc>(ole32, "CoInitializeEx");
-    g_com.createInstance = LookupProc<CoCreateInstanceProc>(ole32, "CoCreateInstance");
-    g_com.uninitialize = LookupProc<CoUninitializeProc>(ole32, "CoUninitialize");
-  }
-  return g_com.initialize && g_com.createInstance && g_com.uninitialize;
-}
+int Bound() { return g_com.initialize && g_com.createInstance && g_com.uninitialize; }
 
 // 1 when the loaded shellLink is known to store its target as a path. An
 // advertised (installer) shortcut does not: the path it answers names a
@@ -77,8 +69,17 @@ size_t ReadStoredPath(const wchar_t* link, wchar_t* target, size_t cap) {
 
 }  // namespace
 
+void ReadyShortcutReading() {
+  if (g_com.attempted) return;
+  g_com.attempted = 1;
+  HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+  g_com.initialize = LookupProc<CoInitializeExProc>(ole32, "CoInitializeEx");
+  g_com.createInstance = LookupProc<CoCreateInstanceProc>(ole32, "CoCreateInstance");
+  g_com.uninitialize = LookupProc<CoUninitializeProc>(ole32, "CoUninitialize");
+}
+
 size_t ReadShortcutTarget(const wchar_t* link, wchar_t* target, size_t cap) {
-  if (!Bind()) return 0;
+  if (!Bound()) return 0;
   HRESULT init = g_com.initialize(nullptr, COINIT_APARTMENTTHREADED);
   size_t length = ReadStoredPath(link, target, cap);
   // A thread that had COM in another mode keeps it, and is not uninitialised.
