@@ -23,7 +23,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386 xvfb xauth x11-utils xdotool imagemagick
   locales fonts-ipafont-gothic
-  zip unzip e2fsprogs procps
+  zip unzip e2fsprogs procps fuse3 python3-fusepy
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -105,6 +105,9 @@ clang++ -fsanitize=fuzzer,address "$fuzz_probe/probe.cpp" -o "$fuzz_probe/probe"
   { rm -rf "$fuzz_probe"; die "clang cannot build a fuzzer; package libclang-rt-dev (the run-time of $(clang --version | head -1))"; }
 rm -rf "$fuzz_probe"
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || die "the ja_JP.UTF-8 locale is missing; package locales"
+# The waits group's slow share; where the kernel offers no FUSE, that group
+# says it was not run.
+/usr/bin/python3 -c 'import fusepy' 2>/dev/null || die "the FUSE binding for Python is missing; package python3-fusepy"
 [ -f /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf ] ||
   die "the IPA P Gothic font is missing; package fonts-ipafont-gothic"
 exit 0

@@ -15,3 +15,4 @@ extern const E2eGroup g_faultsGroup;
 extern const E2eGroup g_plantingGroup;
 extern const E2eGroup g_dropGroup;
 extern const E2eGroup g_dpiGroup;
+extern const E2eGroup g_waitsGroup;

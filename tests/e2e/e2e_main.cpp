@@ -17,12 +17,15 @@ namespace {
 const E2eGroup *const kGroups[] = {
     &g_spineGroup, &g_inputGroup, &g_resourcesGroup, &g_demoGroup, &g_placementGroup,
     &g_dragGroup,  &g_aboutGroup, &g_toolListGroup,  &g_faultsGroup, &g_dropGroup,
-    &g_plantingGroup, &g_dpiGroup,
+    &g_plantingGroup, &g_dpiGroup, &g_waitsGroup,
 };
 
-// Groups that run only when named: the demo, and the display scales, each
-// row of which needs a session started at its own scale.
-int RunsOnlyWhenNamed(const E2eGroup *group) { return !strcmp(group->name, "demo") || !strcmp(group->name, "dpi"); }
+// Groups that run only when named: the demo; the display scales, each row
+// of which needs a session started at its own scale; the waits, which need
+// the slow share that run_e2e.sh mounts for them.
+int RunsOnlyWhenNamed(const E2eGroup *group) {
+  return !strcmp(group->name, "demo") || !strcmp(group->name, "dpi") || !strcmp(group->name, "waits");
+}
 
 int Selected(const E2eGroup *group, const char *name, char **selectors, int count) {
   if (count == 0) return !RunsOnlyWhenNamed(group);

@@ -7,7 +7,9 @@
 # EXIT/INT/TERM trap; a caller that sets its own trap must call it from there.
 # Exports: E2E_TMP, WINEPREFIX, DISPLAY, LANG, WINEDLLOVERRIDES, WINEDEBUG,
 #          E2E_PREFIX_SECONDS (time taken to create the prefix).
-# Optional input: E2E_PREFIX (use/keep this prefix instead of a temp one; it is
+# Optional input: E2E_UNMOUNT (a folder the caller mounted inside E2E_TMP,
+#                 unmounted before E2E_TMP is removed),
+#                 E2E_PREFIX (use/keep this prefix instead of a temp one; it is
 #                 created only when missing and never deleted),
 #                 E2E_TEMPLATE (a prefix made by make_prefix.sh: the temp prefix
 #                 starts as a copy of it instead of being made from nothing),
@@ -27,6 +29,12 @@ e2e_env_cleanup() {
     kill "$E2E_XVFB_PID" 2>/dev/null || true
     wait "$E2E_XVFB_PID" 2>/dev/null || true
     E2E_XVFB_PID=
+  fi
+  if [ -n "${E2E_UNMOUNT:-}" ]; then
+    # A folder mounted inside E2E_TMP goes first, so that removing the temp
+    # folder never walks into it; its server ends with it.
+    umount -l "$E2E_UNMOUNT" 2>/dev/null || true
+    E2E_UNMOUNT=
   fi
   if [ -n "${E2E_TMP:-}" ] && [ -d "$E2E_TMP" ]; then
     # A run stopped inside a locked-folder case leaves the immutable flag set.
