@@ -19,22 +19,36 @@ struct Waiting {
   int lowered;
 };
 
+// The foremost visible top-level window of process pid; null when it shows none.
+HWND ForemostWindowOf(DWORD pid) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    if (IsWindowVisible(w) && GetWindowThreadProcessId(w, &owner) && owner == pid) return w;
+  }
+  return nullptr;
+}
+
 // A host that shows a box of its own while it handles the notice must be
 // seen and answered, or both programs wait for good: Windows keeps a program
 // that is not in the foreground from taking it, and the dialog, which cannot
 // be moved meanwhile, must not cover the box. The leave to take the
 // foreground ends at the user's next input (an Enter pressed again because
-// nothing seems to happen), and the box then opens behind the foreground
-// window: so the dialog goes below every other window, which also ends its
-// topmost state, rather than only to the top of the windows that are not
-// topmost, where it would still lie over the box.
+// nothing seems to happen), and the box may then open behind the foreground
+// window. So the dialog goes just below the host's foremost visible window:
+// the host and what it brings up lie above it, other programs below it, and
+// it stays in sight. The window the notice goes to may be hidden, so it is
+// no anchor. A host that shows no window at all leaves the dialog the bottom.
 void LetHostToTheFront(Waiting* waiting, HWND host) {
   DWORD pid = 0;
-  if (GetWindowThreadProcessId(host, &pid) && pid) AllowSetForegroundWindow(pid);
-  if (waiting->window) {
-    SetWindowPos(waiting->window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    waiting->lowered = 1;
-  }
+  if (!GetWindowThreadProcessId(host, &pid) || !pid) return;
+  AllowSetForegroundWindow(pid);
+  if (!waiting->window) return;
+  HWND anchor = ForemostWindowOf(pid);
+  // Out of the topmost band first: placed after a window that is not
+  // topmost, a topmost window would not be sure to leave it.
+  SetWindowPos(waiting->window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(waiting->window, anchor ? anchor : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  waiting->lowered = 1;
 }
 
 void* FindHost(void*) {

@@ -20,9 +20,10 @@ typedef int (*WorkerWaitFn)(HWND window, WorkerJob* job, DWORD boundMs);
 // Checks the host, copies the file sourcePath names over the drop file (a
 // shortcut's target, never the shortcut), waiting through waitOnWorker, and
 // notifies the host with the option bits of flags. While the host has the
-// notice, waiting (the window the user waits in) lies below every other
-// window, not topmost, and the host may take the foreground, so that a box it
-// shows is seen and can be answered. When this returns a failure after the notice,
+// notice, waiting (the window the user waits in) lies just below the host's
+// foremost visible window, or below every window when the host shows none,
+// and not topmost; the host may take the foreground, so that a box it shows
+// is seen and can be answered. When this returns a failure after the notice,
 // waiting is topmost again and at the top of every window. Returns
 // kSendDone, kSendAbandoned when the user gave up waiting on the files
 // (nothing is sent then), or the failure of host/send_result.h that tells

@@ -352,33 +352,53 @@ void StalledHost(int) {
   if (E2eExpectHostMessages(&log, sent, 2)) E2eExpectHostSawSource(&log.msg[1], &g_src);
 }
 
-// The host shows a box of its own while it handles the notice: the dialog,
-// which cannot be moved while it waits, is not on top of it, nor of any
-// other window (the box may open behind the foreground window, when the
-// user's input has ended the host's leave to take it), and once the user
-// answers the box the insertion completes.
-void HostBoxDuringNotice(int) {
+// The host shows a box of its own while it handles the notice. The dialog,
+// which cannot be moved while it waits, lies just below the host's foremost
+// window: the host and its box above it, another program's window below it,
+// so it is neither over the box (which may open behind the foreground
+// window, once the user's input has ended the host's leave to take it) nor
+// out of sight. A host that shows no window leaves the dialog the bottom.
+// Once the user answers the box the insertion completes.
+void HostBoxDuringNotice(int hostShown) {
   E2eSession s;
   E2eProc host;
   if (!E2eMakeSource(&g_src, g_workDir, L"asked.mp3", 4099, 24)) return;
   if (!E2eStartHost(L"--box-on-notice", &host) || !E2eOpenDialog(&s, nullptr)) return;
-  // The host's own window, which the stand-in keeps hidden, is shown as a
-  // real host's is, below the dialog; asked without waiting, so that a host
-  // that reads no messages cannot hold the driver.
   HWND main = FindWindowW(L"Kobble API-kurasu", L"Kobble TSR");
-  ShowWindowAsync(main, SW_SHOWNOACTIVATE);
-  for (int i = 0; i < 250 && !IsWindowVisible(main); ++i) Sleep(20);
-  if (!E2eExpectTrue("a visible window below the insert dialog before OK (premise)",
-                     E2eVisibleWindowBelow(s.dlg) != nullptr, "none"))
-    return;
+  HWND other = CreateWindowExW(0, L"Static", L"another program", WS_POPUP, 40, 40, 300, 200, nullptr, nullptr,
+                               nullptr, nullptr);
+  HWND below = nullptr;
+  if (hostShown) {
+    // Another program's window, then the host's own window over it, which
+    // the stand-in keeps hidden, as a real host's is shown; asked without
+    // waiting, so that a host that reads no messages cannot hold the driver.
+    ShowWindow(other, SW_SHOWNOACTIVATE);
+    SetWindowPos(main, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_ASYNCWINDOWPOS);
+    for (int i = 0; i < 250 && below != other; ++i) {
+      Sleep(20);
+      below = IsWindowVisible(main) ? E2eVisibleWindowBelow(main) : nullptr;
+      while (below && below != other) below = E2eVisibleWindowBelow(below);
+    }
+    if (!E2eExpectTrue("another program's window below the host's (premise)", below == other, "not so")) return;
+  }
   E2eFillAndOk(s.dlg, g_src.path, 0, 1);
   HWND box = E2eFindWindow(host.pid, L"#32770", L"Kobble", kWarningWaitMs);
   if (!E2eExpectTrue("the host's box shown", box != nullptr, "none")) return;
   E2eExpectTrue("insert dialog not topmost while the host's box is up",
                 !(GetWindowLongPtrW(s.dlg, GWL_EXSTYLE) & WS_EX_TOPMOST), "topmost");
-  E2eExpectTrue("no visible window below the insert dialog while the host's box is up",
-                E2eVisibleWindowBelow(s.dlg) == nullptr, "one is");
+  if (hostShown) {
+    HWND above = GetWindow(s.dlg, GW_HWNDPREV);
+    while (above && !IsWindowVisible(above)) above = GetWindow(above, GW_HWNDPREV);
+    E2eExpectTrue("insert dialog directly below the host's window", above == main, "another window between");
+    E2eExpectTrue("the other program's window below the insert dialog", E2eVisibleWindowBelow(s.dlg) == other,
+                  "not next below it");
+  } else {
+    E2eExpectTrue("no visible window below the insert dialog while the host's box is up",
+                  E2eVisibleWindowBelow(s.dlg) == nullptr, "one is");
+  }
   E2eDismissMessageBox(box);
+  DestroyWindow(other);
   if (!E2eExpectExitZero(&s) || !E2eExpectDrop(g_src.bytes, g_src.len)) return;
   E2eHostLog log;
   E2eReadHostLog(&log);
@@ -609,7 +629,8 @@ const E2eCase kInsertCases[] = {
     {"probe_zero", ProbeZero, 0},
     {"hung_host", HungHost, 0},
     {"stalled_host", StalledHost, 0},
-    {"host_box_during_notice", HostBoxDuringNotice, 0},
+    {"host_box_during_notice", HostBoxDuringNotice, 1},
+    {"host_box_host_hidden", HostBoxDuringNotice, 0},
 };
 
 const E2eCase kDialogCases[] = {
