@@ -27,8 +27,9 @@ namespace {
 enum { kPathFieldCap = 256 };
 
 // How long a drop may take to be looked at: the shortcuts read, the files
-// looked up. Past it, the drop is refused.
-const DWORD kDropWaitMs = 10000;
+// looked up, which on a disk or a share that answers takes a moment. Past
+// it, the drop is refused, as the user asked for no wait.
+const DWORD kDropWaitMs = 5000;
 
 // The item index that asks DragQueryFileW for the number of items.
 const UINT kDropCountIndex = 0xFFFFFFFF;
