@@ -15,7 +15,7 @@
 
 namespace {
 
-enum { kItemCap = 3, kLongPathCap = 400, kUnixCap = 1200, kCommandCap = 6000 };
+enum { kItemCap = 3, kLongPathCap = 400 };
 
 // The field's text before each drop: a drop that is taken replaces it, one
 // that is not leaves it exactly so.
@@ -112,53 +112,11 @@ int DropPoint_(E2E_LOC, const E2eSession *s, Where where, POINT *p) {
 }
 #define DropPoint(s, where, p) DropPoint_(E2E_HERE, s, where, p)
 
-// Appends text to command (bounded, formatted); 0 when it does not fit.
-int Append(char *command, const char *format, const char *text) {
-  size_t used = strlen(command);
-  int n = snprintf(command + used, kCommandCap - used, format, text);
-  return n > 0 && used + (size_t)n < kCommandCap;
-}
-
-// Drops the first count items at p as the file manager does; 1 when it says
-// the window there took the drop (taken 1) or refused it (taken 0). What it
-// said is named on failure.
+// Drops the first count items of g_paths at p; see E2eDropFiles.
 int ExpectDropVerdict_(E2E_LOC, POINT p, int count, int taken) {
-  wchar_t senderWide[MAX_PATH];
-  DWORD n = GetEnvironmentVariableW(L"E2E_XDND_DROP", senderWide, MAX_PATH);
-  if (!E2eExpectTrue_(E2E_THERE, "E2E_XDND_DROP names the file manager", n > 0 && n < MAX_PATH, "not set"))
-    return 0;
-  static char command[kCommandCap];
-  char sender[kUnixCap], item[kUnixCap], out[kUnixCap];
-  wchar_t outPath[MAX_PATH];
-  E2ePath(outPath, MAX_PATH, g_workDir, L"xdnd_drop.out");
-  DeleteFileW(outPath);
-  if (!E2eExpectTrue_(E2E_THERE, "output file has a Unix name", E2eUnixName(outPath, out, sizeof out), "none"))
-    return 0;
-  E2eUtf8(senderWide, sender, sizeof sender);
-  snprintf(command, kCommandCap, "'%s' %ld %ld", sender, p.x, p.y);
-  for (int i = 0; i < count; ++i) {
-    wchar_t literal[kLongPathCap + 8];
-    swprintf(literal, kLongPathCap + 8, L"\\\\?\\%ls", g_paths[i]);
-    if (!E2eExpectTrue_(E2E_THERE, "dropped item has a Unix name", E2eUnixName(literal, item, sizeof item), "none") ||
-        !Append(command, " '%s'", item))
-      return 0;
-  }
-  if (!Append(command, " > '%s' 2>&1", out)) return 0;
-  int status = -1;
-  if (!E2eExpectTrue_(E2E_THERE, "file manager ran", E2eRunUnix(command, 15000, &status), "did not end in 15 s"))
-    return 0;
-  char said[256];
-  size_t len = 0;
-  if (!E2eReadFile(outPath, said, sizeof said - 1, &len)) len = 0;
-  said[len < sizeof said ? len : sizeof said - 1] = '\0';
-  if (len && said[strlen(said) - 1] == '\n') said[strlen(said) - 1] = '\0';
-  char found[400];
-  snprintf(found, sizeof found, "exit %d, \"%s\"%s", status, said,
-           status == 127 ? " (is it built? cmake --build build/native)" : "");
-  return taken ? E2eExpectTrue_(E2E_THERE, "drop taken (file manager exits 0, says taken)",
-                                status == 0 && !strcmp(said, "taken"), found)
-               : E2eExpectTrue_(E2E_THERE, "drop refused (file manager exits 1, says refused)",
-                                status == 1 && !strcmp(said, "refused"), found);
+  const wchar_t *paths[kItemCap];
+  for (int i = 0; i < count; ++i) paths[i] = g_paths[i];
+  return E2eDropFiles_(E2E_THERE, p, paths, count, taken);
 }
 #define ExpectDropVerdict(p, count, taken) ExpectDropVerdict_(E2E_HERE, p, count, taken)
 

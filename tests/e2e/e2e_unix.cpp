@@ -12,7 +12,14 @@ namespace {
 
 typedef char *(CDECL *UnixFileNameFn)(const wchar_t *);
 
-enum { kUnixLineCap = 8192 };
+enum { kUnixLineCap = 8192, kUnixCap = 1200, kCommandCap = 6000, kDroppedPathCap = 408 };
+
+// Appends text to command (bounded, formatted); 0 when it does not fit.
+int Append(char *command, const char *format, const char *text) {
+  size_t used = strlen(command);
+  int n = snprintf(command + used, kCommandCap - used, format, text);
+  return n > 0 && used + (size_t)n < kCommandCap;
+}
 
 }  // namespace
 
@@ -86,4 +93,43 @@ int E2eTaskbarIconSizes(HWND hwnd, int *widths, int cap) {
     if (sscanf(p, "Icon (%d x %d)", &w, &h) == 2) widths[count++] = w;
   }
   return count;
+}
+
+int E2eDropFiles_(E2E_LOC, POINT p, const wchar_t *const *paths, int count, int taken) {
+  wchar_t senderWide[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"E2E_XDND_DROP", senderWide, MAX_PATH);
+  if (!E2eExpectTrue_(E2E_THERE, "E2E_XDND_DROP names the file manager", n > 0 && n < MAX_PATH, "not set"))
+    return 0;
+  static char command[kCommandCap];
+  char sender[kUnixCap], item[kUnixCap], out[kUnixCap];
+  wchar_t outPath[MAX_PATH];
+  E2ePath(outPath, MAX_PATH, g_workDir, L"xdnd_drop.out");
+  DeleteFileW(outPath);
+  if (!E2eExpectTrue_(E2E_THERE, "output file has a Unix name", E2eUnixName(outPath, out, sizeof out), "none"))
+    return 0;
+  E2eUtf8(senderWide, sender, sizeof sender);
+  snprintf(command, kCommandCap, "'%s' %ld %ld", sender, p.x, p.y);
+  for (int i = 0; i < count; ++i) {
+    wchar_t literal[kDroppedPathCap];
+    swprintf(literal, kDroppedPathCap, L"\\\\?\\%ls", paths[i]);
+    if (!E2eExpectTrue_(E2E_THERE, "dropped item has a Unix name", E2eUnixName(literal, item, sizeof item), "none") ||
+        !Append(command, " '%s'", item))
+      return 0;
+  }
+  if (!Append(command, " > '%s' 2>&1", out)) return 0;
+  int status = -1;
+  if (!E2eExpectTrue_(E2E_THERE, "file manager ran", E2eRunUnix(command, 15000, &status), "did not end in 15 s"))
+    return 0;
+  char said[256];
+  size_t len = 0;
+  if (!E2eReadFile(outPath, said, sizeof said - 1, &len)) len = 0;
+  said[len < sizeof said ? len : sizeof said - 1] = '\0';
+  if (len && said[strlen(said) - 1] == '\n') said[strlen(said) - 1] = '\0';
+  char found[400];
+  snprintf(found, sizeof found, "exit %d, \"%s\"%s", status, said,
+           status == 127 ? " (is it built? cmake --build build/native)" : "");
+  return taken ? E2eExpectTrue_(E2E_THERE, "drop taken (file manager exits 0, says taken)",
+                                status == 0 && !strcmp(said, "taken"), found)
+               : E2eExpectTrue_(E2E_THERE, "drop refused (file manager exits 1, says refused)",
+                                status == 1 && !strcmp(said, "refused"), found);
 }

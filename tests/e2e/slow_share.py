@@ -5,10 +5,11 @@
 
 Mounts BACKING read-only at MOUNTPOINT (FUSE, in the foreground) and holds
 up two kinds of request, as Windows meets them on a network:
-  dead/...  a look-up waits LOOKUP_S seconds (8) and then finds nothing, as
-            for a server that is switched off; the names asked for within a
-            quarter of a second of its answer (Wine asks for a missing
-            name more than once) are answered with it;
+  dead/...  a look-up of a name waits LOOKUP_S seconds (8) and then finds
+            nothing, as for a server that is switched off; the same name
+            asked again within a quarter of a second of that answer (Wine
+            asks twice for a name it does not find) is answered with it, and
+            so are Wine's own probes of the folder (names with a leading dot);
   slow/...  every read waits READ_S seconds (0.4): a slow link, or a file
             still in the cloud. Reads reach this program one by one (direct
             I/O), so a reader's every call waits.
@@ -32,14 +33,16 @@ class SlowShare(fusepy.Operations):
         self.lookup_s = lookup_s
         self.read_s = read_s
         self.lock = threading.Lock()
-        self.dead_until = -60.0  # when the look-up under way is answered
+        self.answered_at = {}  # name: when its look-up under way is answered
 
-    def _wait_as_dead(self):
+    def _wait_as_dead(self, path):
+        if os.path.basename(path).startswith("."):
+            return
         now = time.monotonic()
         with self.lock:
-            if now > self.dead_until + 0.25:
-                self.dead_until = now + self.lookup_s
-            until = self.dead_until
+            until = self.answered_at.get(path, -60.0)
+            if now > until + 0.25:
+                until = self.answered_at[path] = now + self.lookup_s
         time.sleep(max(0.0, until - now))
 
     def _real(self, path):
@@ -49,7 +52,7 @@ class SlowShare(fusepy.Operations):
         if path == "/ready":
             return dict(st_mode=0o100444, st_nlink=1, st_size=0)
         if path.startswith("/dead/"):
-            self._wait_as_dead()
+            self._wait_as_dead(path)
             raise fusepy.FuseOSError(errno.ENOENT)
         try:
             st = os.lstat(self._real(path))

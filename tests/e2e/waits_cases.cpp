@@ -11,6 +11,7 @@
 
 #include "e2e_groups.h"
 #include "e2e_session.h"
+#include "e2e_unix.h"
 
 namespace {
 
@@ -88,18 +89,19 @@ int OpenWithTitle(E2eSession *s, E2eProc *host, const E2eSeed *seed, HWND *title
   return E2eExpectTrue("title line found", *title != nullptr, "no static with the title");
 }
 
-// The title line shows its own text again within a second.
-int ExpectTitleBack_(E2E_LOC, HWND title) {
+// The title line shows its own text again by untilMs (E2eNowMs).
+int ExpectTitleBack_(E2E_LOC, HWND title, unsigned long long untilMs) {
   wchar_t text[64] = L"";
-  for (int i = 0; i < 50; ++i) {
+  do {
     text[0] = L'\0';
     E2eSendBounded(title, WM_GETTEXT, 64, (LPARAM)text);
     if (!wcscmp(text, kTitleLine)) break;
     Sleep(20);
-  }
+  } while (E2eNowMs() < untilMs);
   return E2eExpectText_(E2E_THERE, "title line after the wait", kTitleLine, text);
 }
-#define ExpectTitleBack(title) ExpectTitleBack_(E2E_HERE, title)
+// Within a second of giving the wait up.
+#define ExpectTitleBack(title) ExpectTitleBack_(E2E_HERE, title, E2eNowMs() + 1000)
 
 // OK on a file of a share whose server is off. Given up with Esc, the look-up
 // leaves the dialog as it was, with no warning then or when the look-up ends,
@@ -176,11 +178,15 @@ void DeadShareLookUp(int) {
 enum { kSlowFileLen = 1 << 20 };
 unsigned char g_slowBytes[kSlowFileLen];
 
+// How a slow copy ends: let run, given up with Esc, or given up and the
+// program closed at once, the copy still under way.
+enum { kLetRun, kEscape, kEscapeAndClose };
+
 // OK on a file of 1 MiB whose every read takes 0.4 s. Let run, the dialog
 // answers throughout, the percent it shows rises, and the whole file reaches
 // the host. Given up with Esc, no notice reaches the host and no
-// half-written drop file is left.
-void SlowCopy(int escape) {
+// half-written drop file is left, also when the program ends meanwhile.
+void SlowCopy(int ending) {
   static const unsigned char kOldDrop[] = {'I', 'D', '3', 4, 3, 2, 1};
   const E2eSeed seed = {nullptr, nullptr, kOldDrop, sizeof kOldDrop};
   wchar_t slow[MAX_PATH], backing[MAX_PATH];
@@ -196,15 +202,15 @@ void SlowCopy(int escape) {
   E2eFillAndOk(s.dlg, slow, 0, 1);
   unsigned long long okAt = E2eNowMs();
   Watch w;
-  WatchDialog(&s, title, okAt, escape ? 2500 : 30000, &w);
+  WatchDialog(&s, title, okAt, ending != kLetRun ? 2500 : 30000, &w);
   ExpectAnsweredThroughout(&w);
   ExpectWaitTextSoon(&w);
   char seen[256] = "";
   for (int i = 0; i < w.percentCount; ++i) snprintf(seen + strlen(seen), sizeof seen - strlen(seen), "%d ", w.percents[i]);
   E2eNote("percents shown: %s", seen);
-  E2eExpectTrue("the percent shown rises", w.rising && w.percentCount >= (escape ? 2 : 5), seen);
+  E2eExpectTrue("the percent shown rises", w.rising && w.percentCount >= (ending != kLetRun ? 2 : 5), seen);
   E2eHostLog log;
-  if (!escape) {
+  if (ending == kLetRun) {
     if (!E2eExpectExitZero(&s)) return;
     E2eReadHostLog(&log);
     const E2eSent sent[] = {{1, 0}, {4, 5}};
@@ -216,9 +222,13 @@ void SlowCopy(int escape) {
   }
   E2eKeyTap(VK_ESCAPE);
   ExpectTitleBack(title);
-  // The read under way ends within 0.4 s; the worker then stops.
-  Sleep(1500);
-  E2eExpectDialogStays(&s);
+  if (ending == kEscapeAndClose) {
+    E2eCancelAndExit(&s);
+  } else {
+    // The read under way ends within 0.4 s; the worker then stops.
+    Sleep(1500);
+    E2eExpectDialogStays(&s);
+  }
   E2eExpectProbeOnly();
   wchar_t drop[MAX_PATH];
   static unsigned char left[kSlowFileLen];
@@ -226,14 +236,45 @@ void SlowCopy(int escape) {
   int present = E2eReadFile(E2eDataFile(drop, MAX_PATH, kDropName), left, sizeof left, &got);
   E2eExpectTrue("no half-written drop file (none, or the whole previous one)",
                 !present || (got == sizeof kOldDrop && !memcmp(left, kOldDrop, got)), "another one");
+  if (ending == kEscape) E2eCancelAndExit(&s);
+}
+
+// A shortcut dropped whose target lies on a share whose server is off: it is
+// looked at off the dialog's thread, which answers all along, and for 5 s at
+// most, where the look-up takes 8; the drop is then refused, the field keeps
+// its text, and the look-up's late end changes nothing.
+void DeadShareDrop(int) {
+  wchar_t target[MAX_PATH], link[MAX_PATH], text[300];
+  SharePath(target, MAX_PATH, L"mnt", L"dead\\夕立.mp3");
+  E2ePath(link, MAX_PATH, g_workDir, L"夕立 - ショートカット.lnk");
+  if (!E2eExpectTrue("shortcut made", E2eMakeShortcut(link, target), "failed")) return;
+  E2eSession s;
+  E2eProc host;
+  HWND title;
+  if (!OpenWithTitle(&s, &host, nullptr, &title)) return;
+  const wchar_t kTyped[] = L"C:\\typed before the drop.mp3";
+  E2eSetControlText(s.dlg, IDC_PATH, kTyped);
+  const wchar_t *paths[] = {link};
+  if (!E2eDropFiles(E2eCentreOf(GetDlgItem(s.dlg, IDC_PATH)), paths, 1, 1)) return;
+  unsigned long long droppedAt = E2eNowMs();
+  Watch w;
+  WatchDialog(&s, title, droppedAt, 1500, &w);
+  ExpectAnsweredThroughout(&w);
+  ExpectWaitTextSoon(&w);
+  ExpectTitleBack_(E2E_HERE, title, droppedAt + 6000);
+  WatchDialog(&s, title, droppedAt, kDeadLookUpMs + 1500, &w);
+  ExpectAnsweredThroughout(&w);
+  E2eExpectText("path field keeps its text", kTyped, E2eControlText(s.dlg, IDC_PATH, text, 300));
   E2eCancelAndExit(&s);
 }
 
 const E2eCase kWaitCases[] = {
-    // name                   procedure         param
+    // name                      procedure         param
     {"dead_share_look_up", DeadShareLookUp, 0},
-    {"slow_copy", SlowCopy, 0},
-    {"slow_copy_escape", SlowCopy, 1},
+    {"dead_share_drop", DeadShareDrop, 0},
+    {"slow_copy", SlowCopy, kLetRun},
+    {"slow_copy_escape", SlowCopy, kEscape},
+    {"slow_copy_escape_and_close", SlowCopy, kEscapeAndClose},
 };
 
 const E2eTable kWaitTables[] = {
