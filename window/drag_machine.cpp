@@ -50,10 +50,9 @@ void MoveStep(Record* record, const Platform* platform, void* window, ScreenPoin
   long long dx = static_cast<long long>(cursor.x) - previous.x;
   long long dy = static_cast<long long>(cursor.y) - previous.y;
   if (dx == 0 && dy == 0) return;
-  record->lastTravel.x = ClampToInt32(dx);
-  record->lastTravel.y = ClampToInt32(dy);
+  const ScreenPoint travel = {ClampToInt32(dx), ClampToInt32(dy)};
   // No clamping to a monitor: the user may park the window partly off screen.
-  const ScreenRect target = SteppedTo(&record->monitors, record->windowRect, cursor, record->lastTravel);
+  const ScreenRect target = RectForStep(&record->monitors, record->windowRect, cursor, travel);
   // A move onto a monitor of another scale reports the new scale from inside
   // the move; the pointer's place in the window is then the one this step
   // aims at, so the record holds the target until the move is done.
@@ -164,8 +163,8 @@ ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, 
   ListMonitors(record, platform, window);
   // While dragging, the window is where the step that met the scale aims it.
   const ScreenRect now = record->dragging ? record->windowRect : platform->windowRect(window);
-  ScreenRect rect = PlacedForScale(&record->monitors, now, suggested, dpi,
-                                   record->dragging ? &record->lastCursor : nullptr, record->lastTravel);
+  ScreenRect rect = record->dragging ? RectForDraggedScale(&record->monitors, now, suggested, dpi, record->lastCursor)
+                                     : RectForScale(&record->monitors, now, suggested, dpi);
   record->placingForScale = 1;
   platform->placeWindow(window, rect);
   record->placingForScale = 0;

@@ -23,8 +23,6 @@ struct Record {
   ScreenPoint pressPoint;   // cursor at the latest left-button press
   ScreenPoint lastCursor;   // cursor at the drag's start and after every move step
   ScreenRect windowRect;    // window at the drag's start and after every move step
-  ScreenPoint lastTravel;   // the cursor's travel in the latest move step: the
-                            // drag's direction
   int32_t placingForScale;  // 1 while the window is being placed for a new scale
   MonitorList monitors;     // listed when the drag starts, the displays change
                             // or the scale does
@@ -71,14 +69,14 @@ struct Platform {
 // Advances record for one message of window; timerId is the timer message's
 // id and is read for kTimer only. Reports nothing; the caller goes on to
 // handle the message itself. A drag ends on the button's release and when
-// the window loses the mouse. Each move step goes where SteppedTo says.
+// the window loses the mouse. Each move step goes where RectForStep says.
 void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId);
 
 // Places window for the scale dpi that the system gives it, suggesting
-// suggested, where PlacedForScale says, and returns where it lies then, for
-// the system's own handling to agree with; a drag goes on from there. A new
-// scale met while placing for another one is returned as it is and left to
-// the system to place.
+// suggested, where RectForScale (dragged, RectForDraggedScale) says, and
+// returns where it lies then, for the system's own handling to agree with; a
+// drag goes on from there. A new scale met while placing for another one is
+// returned as it is and left to the system to place.
 ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, uint32_t dpi, ScreenRect suggested);
 
 }  // namespace DragMachine
