@@ -25,7 +25,8 @@ struct Record {
   ScreenRect windowRect;    // window at the drag's start and after every move step
   int32_t placingForScale;  // 1 while the window is being placed for a new scale
   MonitorList monitors;     // listed when the drag starts, the displays change
-                            // or the scale does
+                            // during it, and for a new scale that is not the
+                            // drag's own crossing onto a listed monitor
 };
 
 // kCancelMode: the system takes the mouse for a box of its own, and the
@@ -43,7 +44,7 @@ enum Message {
   kDisplayChange,
 };
 
-// Every call gets the window the message belongs to.
+// Every call but the monitors' gets the window the message belongs to.
 struct Platform {
   ScreenPoint (*cursorPos)(void* window);  // screen coordinates, read now
   ScreenRect (*windowRect)(void* window);  // screen coordinates, read now
@@ -61,9 +62,9 @@ struct Platform {
                      int32_t top);  // keeps size and z-order
   void (*placeWindow)(void* window,
                       ScreenRect rect);  // keeps z-order and activation
-  // Every monitor's rectangle and scale into *list; the count, 0 when the
-  // system cannot tell.
-  int (*listMonitors)(void* window, MonitorList* list);
+  // Every monitor's rectangle and scale into *list, past kMostMonitors those
+  // nearest to nearest; the count, 0 when the system cannot tell.
+  int (*listMonitors)(ScreenRect nearest, MonitorList* list);
 };
 
 // Advances record for one message of window; timerId is the timer message's

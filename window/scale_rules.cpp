@@ -233,6 +233,20 @@ ScreenRect UnderCursor(ScreenRect rect, ScreenPoint cursor) {
 
 }  // namespace
 
+void AddToMonitors(MonitorList* list, Monitor monitor, ScreenRect rect) {
+  if (list->count < kMostMonitors) {
+    list->monitors[list->count++] = monitor;
+    return;
+  }
+  int farthest = 0;
+  for (int i = 1; i < list->count; ++i) {
+    if (SquaredGap(list->monitors[i].bounds, rect) > SquaredGap(list->monitors[farthest].bounds, rect)) farthest = i;
+  }
+  if (SquaredGap(monitor.bounds, rect) >= SquaredGap(list->monitors[farthest].bounds, rect)) return;
+  for (int i = farthest; i + 1 < list->count; ++i) list->monitors[i] = list->monitors[i + 1];
+  list->monitors[list->count - 1] = monitor;
+}
+
 int MonitorHolding(const MonitorList* list, ScreenRect rect) {
   int best = -1;
   long long bestArea = 0;

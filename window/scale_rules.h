@@ -20,6 +20,10 @@ struct MonitorList {
   Monitor monitors[kMostMonitors];
 };
 
+// Adds monitor to list, in the order added; a full list keeps the
+// kMostMonitors nearest to rect, dropping the farthest.
+void AddToMonitors(MonitorList* list, Monitor monitor, ScreenRect rect);
+
 // The index of the monitor holding the largest part of rect, the first listed
 // on a tie and the nearest where none holds any of it; -1 for an empty list.
 int MonitorHolding(const MonitorList* list, ScreenRect rect);

@@ -189,16 +189,23 @@ void PlaceWindow(void* w, ScreenRect rect) {
   D(w).window = rect;
   Rescale(D(w));
 }
-int ListMonitors(void* w, MonitorList* list) {
-  Desk& d = D(w);
-  for (int i = 0; i < d.screenCount; ++i) list->monitors[i] = d.screens[i];
-  d.queries += d.screenCount;
-  return d.screenCount;
+// The desk whose monitors the system lists, while a Listing lives: the call
+// has no window to find it by.
+Desk* g_listed;
+struct Listing {
+  explicit Listing(Desk* d) { g_listed = d; }
+  ~Listing() { g_listed = nullptr; }
+};
+int MonitorsOfDesk(ScreenRect nearest, MonitorList* list) {
+  list->count = 0;
+  for (int i = 0; g_listed && i < g_listed->screenCount; ++i) AddToMonitors(list, g_listed->screens[i], nearest);
+  if (g_listed) g_listed->queries += g_listed->screenCount;
+  return list->count;
 }
 
 const DragMachine::Platform kFake = {CursorPos,  WindowRect,  CursorInWindow, LeftButtonHeld, SetTimer,
                                      KillTimer,  ShowDrag,    ShowHover,      SetCapture,     ReleaseCapture,
-                                     MoveWindow, PlaceWindow, ListMonitors};
+                                     MoveWindow, PlaceWindow, MonitorsOfDesk};
 
 // A 300 x 200 window at (100, 100); presses land at (200, 150).
 const ScreenRect kWindow = {100, 100, 400, 300};
@@ -517,23 +524,26 @@ TEST_F(DragSequence, LostCaptureEndsTheDrag) {
 // Desktops of monitors of different scales. Two: the second right of or below
 // the first, dragged across with the window's top (or left) edge at across.
 // Three: an L, the second over the third, the first left of one of them.
+// farFirst: that many monitors far off, listed by the system before these.
 struct Desktop {
   const char* name;
   Monitor screens[3];
   int32_t across;
+  int farFirst;
 };
 
 // clang-format off
 const Desktop kDesktops[] = {
-  // name                             first monitor, scale          second monitor, scale          third monitor, scale         across
-  {"100 % | 200 % side by side",      {{{-1920, 0, 0, 1080}, 96},   {{0, 0, 3840, 2160}, 192}},                                 300},
-  {"150 % | 100 % side by side",      {{{-2880, 0, 0, 1620}, 144},  {{0, 0, 1920, 1080}, 96}},                                  300},
-  {"125 % over 175 %",                {{{0, -1350, 2400, 0}, 120},  {{0, 0, 3360, 1890}, 168}},                                 300},
-  {"100 % | 300 % side by side",      {{{-1920, 0, 0, 1080}, 96},   {{0, 0, 3840, 2160}, 288}},                                 300},
-  {"100 % | 150 % a third lower",     {{{-1920, 0, 0, 1080}, 96},   {{0, 700, 2880, 2320}, 144}},                               760},
-  {"L 100 % by 150 %, 200 % under",   {{{-1920, -1080, 0, 0}, 96},  {{0, -1620, 2880, 0}, 144},   {{0, 0, 3840, 2160}, 192}},   0},
-  {"L 200 % by 150 %, 100 % under",   {{{-3840, -2160, 0, 0}, 192}, {{0, -1620, 2880, 0}, 144},   {{0, 0, 1920, 1080}, 96}},    0},
-  {"L 200 % by 100 %, 150 % over",    {{{-3840, 0, 0, 2160}, 192},  {{0, -1620, 2880, 0}, 144},   {{0, 0, 1920, 1080}, 96}},    0},
+  // name                             first monitor, scale          second monitor, scale          third monitor, scale         across far first
+  {"100 % | 200 % side by side",      {{{-1920, 0, 0, 1080}, 96},   {{0, 0, 3840, 2160}, 192}},                                 300,   0},
+  {"150 % | 100 % side by side",      {{{-2880, 0, 0, 1620}, 144},  {{0, 0, 1920, 1080}, 96}},                                  300,   0},
+  {"125 % over 175 %",                {{{0, -1350, 2400, 0}, 120},  {{0, 0, 3360, 1890}, 168}},                                 300,   0},
+  {"100 % | 300 % side by side",      {{{-1920, 0, 0, 1080}, 96},   {{0, 0, 3840, 2160}, 288}},                                 300,   0},
+  {"100 % | 150 % a third lower",     {{{-1920, 0, 0, 1080}, 96},   {{0, 700, 2880, 2320}, 144}},                               760,   0},
+  {"L 100 % by 150 %, 200 % under",   {{{-1920, -1080, 0, 0}, 96},  {{0, -1620, 2880, 0}, 144},   {{0, 0, 3840, 2160}, 192}},   0,     0},
+  {"L 200 % by 150 %, 100 % under",   {{{-3840, -2160, 0, 0}, 192}, {{0, -1620, 2880, 0}, 144},   {{0, 0, 1920, 1080}, 96}},    0,     0},
+  {"L 200 % by 100 %, 150 % over",    {{{-3840, 0, 0, 2160}, 192},  {{0, -1620, 2880, 0}, 144},   {{0, 0, 1920, 1080}, 96}},    0,     0},
+  {"100 % | 200 % after 18 far off",  {{{-1920, 0, 0, 1080}, 96},   {{0, 0, 3840, 2160}, 192}},                                 300,   18},
 };
 // clang-format on
 // The pointer's way into an L: from the corner into the first monitor, at
@@ -587,7 +597,11 @@ TEST(DragMachine, NewScaleKeepsThePointerOverTheSamePoint) {
     r.placingForScale = c.placing;
     r.windowRect = c.windowRect;
     r.lastCursor = c.lastCursor;
+    // Outside a drag the list may be one taken before the displays changed:
+    // here, one monitor of the new scale over everything.
+    if (!c.dragging) r.monitors = MonitorList{1, {{{-5000, -5000, 5000, 5000}, c.dpi}}};
     Desk d = NewDesk(c.lastCursor, 1);
+    const Listing listing(&d);
     d.window = c.windowRect;
     d.record = &r;
     if (c.desktop) {
@@ -651,14 +665,23 @@ std::string Named(const Drag& g) {
 
 // Runs one drag; "" when it settled as it must, else what went wrong first.
 std::string DragAcross(const Drag& g) {
-  const Monitor* screens = g.desktop->screens;
-  const int owned = screens[2].dpi ? 3 : 2;
+  Monitor all[kMostMonitors + 4];
+  int count = 0;
+  for (; count < g.desktop->farFirst; ++count) {
+    all[count] = Monitor{{-40000 + 1920 * count, -20000, -38080 + 1920 * count, -18920}, 120};
+  }
+  const Monitor* screens = all + count;
+  for (const Monitor& own : g.desktop->screens) {
+    if (own.dpi) all[count++] = own;
+  }
+  const int owned = g.desktop->screens[2].dpi ? 3 : 2;
   const Monitor& start = screens[owned == 3 ? 0 : g.from];
   const Monitor* end = owned == 3 ? nullptr : &screens[1 - g.from];
   Record r = {};
   Desk d = NewDesk(kPress, 1);
-  d.screens = g.plugged ? &start : screens;
-  d.screenCount = g.plugged ? 1 : owned;
+  const Listing listing(&d);
+  d.screens = g.plugged ? &start : all;
+  d.screenCount = g.plugged ? 1 : count;
   d.dpi = start.dpi;
   d.record = &r;
   d.sizes = g.sizes;
@@ -715,8 +738,8 @@ std::string DragAcross(const Drag& g) {
     const ScreenRect nearby = {d.window.left - 10, d.window.top - 10, d.window.right + 10, d.window.bottom + 10};
     for (int i = 0; i < owned && d.screenCount == 1; ++i) {
       if (&screens[i] == &start || Overlap(nearby, screens[i].bounds) == 0) continue;
-      d.screens = screens;
-      d.screenCount = owned;
+      d.screens = all;
+      d.screenCount = count;
       DragMachine::Handle(&r, &kFake, &d, kDisplayChange, 0);
     }
     const int changes = d.scaleChanges;
