@@ -59,7 +59,7 @@ struct Listing {
 
 // Adds monitor, with its rectangle and scale, to the listing in data; goes
 // on to the next whatever the list keeps.
-BOOL CALLBACK MonitorFound(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+BOOL CALLBACK AddToListing(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   Listing* listing = reinterpret_cast<Listing*>(data);
   MonitorBinding::Info info = {};
   info.size = sizeof info;
@@ -88,7 +88,7 @@ int ListMonitors(ScreenRect nearest, MonitorList* list) {
   list->count = 0;
   Listing listing = {list, nearest};
   if (g_dpi.enumDisplayMonitors) {
-    g_dpi.enumDisplayMonitors(nullptr, nullptr, MonitorFound, reinterpret_cast<LPARAM>(&listing));
+    g_dpi.enumDisplayMonitors(nullptr, nullptr, AddToListing, reinterpret_cast<LPARAM>(&listing));
   }
   return list->count;
 }

@@ -48,10 +48,10 @@ ScreenRect Offset(ScreenRect rect, long long dx, long long dy) {
   return moved;
 }
 
-// value rounded to the nearest integer, halves away from zero. Worked out in
-// floating point, which needs no 64-bit division routine in the 32-bit
-// program.
-long long Rounded(double value) {
+// The integer nearest to value, halves away from zero. Coordinates are
+// worked out in floating point, which needs no 64-bit division routine in
+// the 32-bit program.
+long long NearestInteger(double value) {
   return value < 0 ? -static_cast<long long>(-value + 0.5) : static_cast<long long>(value + 0.5);
 }
 
@@ -62,11 +62,11 @@ int32_t ScaledEdge(int32_t cursor, int32_t edge, double factor) {
   double scaled = static_cast<double>(static_cast<long long>(edge) - cursor) * factor;
   if (scaled >= 4294967296.0) return INT32_MAX;
   if (scaled <= -4294967296.0) return INT32_MIN;
-  return ClampToInt32(cursor + Rounded(scaled));
+  return ClampToInt32(cursor + NearestInteger(scaled));
 }
 
 // rect with every edge scaled by factor around point.
-ScreenRect ScaledAround(ScreenRect rect, ScreenPoint point, double factor) {
+ScreenRect ScaledRect(ScreenRect rect, ScreenPoint point, double factor) {
   const ScreenRect scaled = {ScaledEdge(point.x, rect.left, factor), ScaledEdge(point.y, rect.top, factor),
                              ScaledEdge(point.x, rect.right, factor), ScaledEdge(point.y, rect.bottom, factor)};
   return scaled;
@@ -75,7 +75,7 @@ ScreenRect ScaledAround(ScreenRect rect, ScreenPoint point, double factor) {
 // A rectangle of size's width and height, placed so that cursor lies over the
 // same point of it as of was. An empty span of was has no point to keep, so
 // size's edge stays.
-ScreenRect AroundCursor(ScreenRect was, ScreenPoint cursor, ScreenRect size) {
+ScreenRect RectAroundCursor(ScreenRect was, ScreenPoint cursor, ScreenRect size) {
   long long low[2];
   long long length[2];
   for (Axis axis : kAxes) {
@@ -154,7 +154,7 @@ Route RouteToMiddle(ScreenRect rect, ScreenRect monitor) {
 }
 
 // The route held so that point stays on the rectangle, bounds included.
-Route KeepingOn(Route route, ScreenPoint point) {
+Route RouteWithPointOn(Route route, ScreenPoint point) {
   for (Axis axis : kAxes) {
     route.least[axis] = Coordinate(point, axis) - High(route.from, axis);
     route.most[axis] = Coordinate(point, axis) - Low(route.from, axis);
@@ -176,10 +176,9 @@ long long StepCount(const Route* route) {
 ScreenRect RectAt(const Route* route, long long step, long long count) {
   long long offset[2];
   for (Axis axis : kAxes) {
-    offset[axis] =
-        count > 0
-            ? Rounded(static_cast<double>(route->move[axis]) * static_cast<double>(step) / static_cast<double>(count))
-            : 0;
+    offset[axis] = count > 0 ? NearestInteger(static_cast<double>(route->move[axis]) * static_cast<double>(step) /
+                                              static_cast<double>(count))
+                             : 0;
     if (offset[axis] < route->least[axis]) offset[axis] = route->least[axis];
     if (offset[axis] > route->most[axis]) offset[axis] = route->most[axis];
   }
@@ -214,13 +213,13 @@ int FirstMeeting(const Route* route, const Goal* goal, ScreenRect* found) {
 // give it, with point on it; 0 where there is no such place. Both the test
 // before a crossing and the placing after it search so.
 int HasPlaceOn(const MonitorList* list, ScreenRect rect, ScreenPoint point, int index, ScreenRect* placed) {
-  const Route route = KeepingOn(RouteToMiddle(rect, list->monitors[index].bounds), point);
+  const Route route = RouteWithPointOn(RouteToMiddle(rect, list->monitors[index].bounds), point);
   const Goal goal = {list, index, kOnWithRoom};
   return FirstMeeting(&route, &goal, placed);
 }
 
 // rect moved by the least amount that puts cursor on it, bounds included.
-ScreenRect UnderCursor(ScreenRect rect, ScreenPoint cursor) {
+ScreenRect RectUnderCursor(ScreenRect rect, ScreenPoint cursor) {
   long long need[2];
   for (Axis axis : kAxes) {
     const long long pointer = Coordinate(cursor, axis);
@@ -285,7 +284,7 @@ ScreenRect RectForScale(const MonitorList* list, ScreenRect window, ScreenRect s
 
 ScreenRect RectForDraggedScale(const MonitorList* list, ScreenRect window, ScreenRect suggested, uint32_t dpi,
                                ScreenPoint cursor) {
-  const ScreenRect rect = AroundCursor(window, cursor, suggested);
+  const ScreenRect rect = RectAroundCursor(window, cursor, suggested);
   const int index = MonitorOfScale(list, window, suggested, dpi);
   if (index < 0) return rect;
   // Lying on that monitor comes before the cursor: elsewhere the system would
@@ -298,7 +297,7 @@ ScreenRect RectForDraggedScale(const MonitorList* list, ScreenRect window, Scree
 ScreenRect RectForStep(const MonitorList* list, ScreenRect was, ScreenPoint cursor, ScreenPoint travel) {
   // A window the cursor is not on (the system gave it another size than
   // foreseen) is brought back under it, and meets the rules below there.
-  const ScreenRect target = UnderCursor(Offset(was, travel.x, travel.y), cursor);
+  const ScreenRect target = RectUnderCursor(Offset(was, travel.x, travel.y), cursor);
   if (list->count == 0) return target;
   const int here = MonitorHolding(list, was);
   const int there = MonitorHolding(list, target);
@@ -309,14 +308,14 @@ ScreenRect RectForStep(const MonitorList* list, ScreenRect was, ScreenPoint curs
   // the least it may give needs the cursor furthest onto the new monitor.
   const double least = static_cast<double>(next) * kLeastSizeGiven / (static_cast<double>(now) * kSixteenths);
   ScreenRect placed;
-  if (HasPlaceOn(list, ScaledAround(target, cursor, least), cursor, there, &placed)) return target;
+  if (HasPlaceOn(list, ScaledRect(target, cursor, least), cursor, there, &placed)) return target;
   // Not yet: the window gives back as little of the step as keeps its scale,
   // and the cursor slides over it; where the cursor's place on it makes the
   // window follow the step, it is moved the least towards the middle of its
   // own monitor instead.
   const Goal stay = {list, here, kSameScale};
-  const Route back =
-      KeepingOn(StraightRoute(target, -static_cast<long long>(travel.x), -static_cast<long long>(travel.y)), cursor);
-  const Route home = KeepingOn(RouteToMiddle(target, list->monitors[here].bounds), cursor);
+  const Route back = RouteWithPointOn(
+      StraightRoute(target, -static_cast<long long>(travel.x), -static_cast<long long>(travel.y)), cursor);
+  const Route home = RouteWithPointOn(RouteToMiddle(target, list->monitors[here].bounds), cursor);
   return FirstMeeting(&back, &stay, &placed) || FirstMeeting(&home, &stay, &placed) ? placed : target;
 }
