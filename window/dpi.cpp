@@ -50,10 +50,17 @@ void BindMonitors() {
     g_dpi.dpiForMonitor = LookupProc<DpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
 }
 
-// Adds monitor to the list in data, with its rectangle and scale; goes on to
-// the next while there is room.
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
-  MonitorList* list = reinterpret_cast<MonitorList*>(data);
+// The list being taken, and the rectangle whose nearest monitors it keeps
+// when there are too many.
+struct Listing {
+  MonitorList* list;
+  ScreenRect nearest;
+};
+
+// Adds monitor, with its rectangle and scale, to the listing in data; goes
+// on to the next whatever the list keeps.
+BOOL CALLBACK AddToListing(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  Listing* listing = reinterpret_cast<Listing*>(data);
   MonitorBinding::Info info = {};
   info.size = sizeof info;
   if (!MonitorShim::GetMonitorInfo(monitor, &info)) return TRUE;
@@ -62,10 +69,9 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   if (!g_dpi.dpiForMonitor || g_dpi.dpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY) != S_OK || dpiX == 0) {
     dpiX = kOneScaleForAll;
   }
-  Monitor& added = list->monitors[list->count++];
-  added.bounds = info.monitor;
-  added.dpi = dpiX;
-  return list->count < kMostMonitors;
+  const Monitor found = {info.monitor, dpiX};
+  AddToMonitors(listing->list, found, listing->nearest);
+  return TRUE;
 }
 
 }  // namespace
@@ -77,11 +83,12 @@ int MetricForWindow(HWND window, int index) {
   return metric > 0 ? metric : GetSystemMetrics(index);
 }
 
-int ListMonitors(MonitorList* list) {
+int ListMonitors(ScreenRect nearest, MonitorList* list) {
   BindMonitors();
   list->count = 0;
+  Listing listing = {list, nearest};
   if (g_dpi.enumDisplayMonitors) {
-    g_dpi.enumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(list));
+    g_dpi.enumDisplayMonitors(nullptr, nullptr, AddToListing, reinterpret_cast<LPARAM>(&listing));
   }
   return list->count;
 }

@@ -9,8 +9,9 @@
 // system's (GetSystemMetrics).
 int MetricForWindow(HWND window, int index);
 
-// Every monitor's rectangle and scale in dots per inch into *list, at most
-// kMostMonitors; the count. Where the system has no scale per monitor (before
-// Windows 8.1), or gives this program the same for all, every monitor has the
-// same. 0 when the monitors cannot be listed.
-int ListMonitors(MonitorList* list);
+// Every monitor's rectangle and scale in dots per inch into *list, or, past
+// kMostMonitors, the monitors nearest to nearest; the count. Where the system
+// has no scale per monitor (before Windows 8.1), or gives this program the
+// same for all, every monitor has the same. 0 when the monitors cannot be
+// listed.
+int ListMonitors(ScreenRect nearest, MonitorList* list);

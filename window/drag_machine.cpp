@@ -11,10 +11,11 @@ int WithinSlop(ScreenPoint point, ScreenPoint press) {
   return -slop <= dx && dx <= slop && -slop <= dy && dy <= slop;
 }
 
-// The monitors the drag's rules work over, asked of the system; an empty list
-// where it cannot tell.
-void ListMonitors(Record* record, const Platform* platform, void* window) {
-  record->monitors.count = platform->listMonitors(window, &record->monitors);
+// The monitors the drag's rules work over, asked of the system, those nearest
+// the window at nearest where there are too many; an empty list where it
+// cannot tell.
+void TakeMonitors(Record* record, const Platform* platform, ScreenRect nearest) {
+  record->monitors.count = platform->listMonitors(nearest, &record->monitors);
 }
 
 // Shared by the timer and by a move that leaves the slop with the button held.
@@ -31,7 +32,7 @@ void HoldExpired(Record* record, const Platform* platform, void* window) {
   // the pixels moved before the drag started are never applied. The monitors
   // are listed once for the drag, not at each step.
   record->dragging = 1;
-  ListMonitors(record, platform, window);
+  TakeMonitors(record, platform, record->windowRect);
   platform->showDragCursor(window);
   platform->setCapture(window);
 }
@@ -50,10 +51,9 @@ void MoveStep(Record* record, const Platform* platform, void* window, ScreenPoin
   long long dx = static_cast<long long>(cursor.x) - previous.x;
   long long dy = static_cast<long long>(cursor.y) - previous.y;
   if (dx == 0 && dy == 0) return;
-  record->lastTravel.x = ClampToInt32(dx);
-  record->lastTravel.y = ClampToInt32(dy);
+  const ScreenPoint travel = {ClampToInt32(dx), ClampToInt32(dy)};
   // No clamping to a monitor: the user may park the window partly off screen.
-  const ScreenRect target = SteppedTo(&record->monitors, record->windowRect, cursor, record->lastTravel);
+  const ScreenRect target = RectForStep(&record->monitors, record->windowRect, cursor, travel);
   // A move onto a monitor of another scale reports the new scale from inside
   // the move; the pointer's place in the window is then the one this step
   // aims at, so the record holds the target until the move is done.
@@ -144,7 +144,7 @@ void Handle(Record* record, const Platform* platform, void* window, Message mess
       MouseTaken(record, platform, window, 0);
       break;
     case kDisplayChange:
-      if (record->dragging) ListMonitors(record, platform, window);
+      if (record->dragging) TakeMonitors(record, platform, record->windowRect);
       break;
     case kDestroy:
       if (record->holdTimerId != 0) platform->killTimer(window, record->holdTimerId);
@@ -160,12 +160,17 @@ ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, 
   // here as well would undo the placing that met this scale, and the two
   // could go on undoing each other for as long as the pointer moves.
   if (record->placingForScale) return suggested;
-  // A new scale may come from the display settings too.
-  ListMonitors(record, platform, window);
   // While dragging, the window is where the step that met the scale aims it.
   const ScreenRect now = record->dragging ? record->windowRect : platform->windowRect(window);
-  ScreenRect rect = PlacedForScale(&record->monitors, now, suggested, dpi,
-                                   record->dragging ? &record->lastCursor : nullptr, record->lastTravel);
+  // A drag's own crossing onto a listed monitor asks the system nothing, so
+  // that a step makes few queries. Any other new scale may come from the
+  // display settings, or meet a list taken before the displays changed: the
+  // monitors are asked about again.
+  if (!record->dragging || MonitorOfScale(&record->monitors, now, suggested, dpi) < 0) {
+    TakeMonitors(record, platform, now);
+  }
+  ScreenRect rect = record->dragging ? RectForDraggedScale(&record->monitors, now, suggested, dpi, record->lastCursor)
+                                     : RectForScale(&record->monitors, now, suggested, dpi);
   record->placingForScale = 1;
   platform->placeWindow(window, rect);
   record->placingForScale = 0;

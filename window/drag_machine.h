@@ -23,11 +23,10 @@ struct Record {
   ScreenPoint pressPoint;   // cursor at the latest left-button press
   ScreenPoint lastCursor;   // cursor at the drag's start and after every move step
   ScreenRect windowRect;    // window at the drag's start and after every move step
-  ScreenPoint lastTravel;   // the cursor's travel in the latest move step: the
-                            // drag's direction
   int32_t placingForScale;  // 1 while the window is being placed for a new scale
   MonitorList monitors;     // listed when the drag starts, the displays change
-                            // or the scale does
+                            // during it, and for a new scale that is not the
+                            // drag's own crossing onto a listed monitor
 };
 
 // kCancelMode: the system takes the mouse for a box of its own, and the
@@ -45,7 +44,7 @@ enum Message {
   kDisplayChange,
 };
 
-// Every call gets the window the message belongs to.
+// Every call but the monitors' gets the window the message belongs to.
 struct Platform {
   ScreenPoint (*cursorPos)(void* window);  // screen coordinates, read now
   ScreenRect (*windowRect)(void* window);  // screen coordinates, read now
@@ -63,22 +62,22 @@ struct Platform {
                      int32_t top);  // keeps size and z-order
   void (*placeWindow)(void* window,
                       ScreenRect rect);  // keeps z-order and activation
-  // Every monitor's rectangle and scale into *list; the count, 0 when the
-  // system cannot tell.
-  int (*listMonitors)(void* window, MonitorList* list);
+  // Every monitor's rectangle and scale into *list, past kMostMonitors those
+  // nearest to nearest; the count, 0 when the system cannot tell.
+  int (*listMonitors)(ScreenRect nearest, MonitorList* list);
 };
 
 // Advances record for one message of window; timerId is the timer message's
 // id and is read for kTimer only. Reports nothing; the caller goes on to
 // handle the message itself. A drag ends on the button's release and when
-// the window loses the mouse. Each move step goes where SteppedTo says.
+// the window loses the mouse. Each move step goes where RectForStep says.
 void Handle(Record* record, const Platform* platform, void* window, Message message, uint64_t timerId);
 
 // Places window for the scale dpi that the system gives it, suggesting
-// suggested, where PlacedForScale says, and returns where it lies then, for
-// the system's own handling to agree with; a drag goes on from there. A new
-// scale met while placing for another one is returned as it is and left to
-// the system to place.
+// suggested, where RectForScale (dragged, RectForDraggedScale) says, and
+// returns where it lies then, for the system's own handling to agree with; a
+// drag goes on from there. A new scale met while placing for another one is
+// returned as it is and left to the system to place.
 ScreenRect ScaleChanged(Record* record, const Platform* platform, void* window, uint32_t dpi, ScreenRect suggested);
 
 }  // namespace DragMachine

@@ -65,11 +65,9 @@ void PlaceWindow(void* window, ScreenRect rect) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int Monitors(void*, MonitorList* list) { return ListMonitors(list); }
-
 const DragMachine::Platform kWin32Drag = {
     CursorPos,       WindowRect,  InWindow,    LeftButtonHeld, StartTimer,  StopTimer, ShowDragCursor,
-    ShowHoverCursor, TakeCapture, DropCapture, MoveWindowTo,   PlaceWindow, Monitors,
+    ShowHoverCursor, TakeCapture, DropCapture, MoveWindowTo,   PlaceWindow, ListMonitors,
 };
 
 DragMachine::Message Kind(HWND window, UINT message, LPARAM lParam) {
