@@ -6,6 +6,65 @@
 set -euo pipefail
 
 die() { echo "setup: $*" >&2; exit 1; }
+codename=$(. /etc/os-release 2>/dev/null; echo "${VERSION_CODENAME:-}")
+
+# Indexes the last update could not fetch, each "URI (why)".
+unfetched=()
+
+# Updates the package lists. An index apt cannot fetch (a mirror caught
+# mid-sync, a stale line in the sources) is named and left out, and apt goes
+# on with the lists it has: the install that follows tells whether they do.
+# Any other error fails the update.
+apt_update() {
+  local out status=0 kind what fatal=""
+  unfetched=()
+  out=$(LC_ALL=C apt-get update -qq 2>&1) || status=$?
+  while IFS=$'\t' read -r kind what; do
+    if [ "$kind" = index ]; then
+      unfetched+=("$what")
+      echo "setup: apt could not fetch $what; going on with the lists it has" >&2
+    else
+      fatal+="  $what"$'\n'
+    fi
+  done < <(awk '
+    { sub(/^(Error|Warning):/, substr($0, 1, 1) ":") }
+    /^[WE]: Failed to fetch / {
+      why = $0; sub(/^[WE]: Failed to fetch [^ ]+ */, "", why); sub(/ *\[IP: [^]]*\] *$/, "", why)
+      print "index\t" $5 (why == "" ? "" : " (" why ")"); next }
+    /^[WE]: The repository .* (does not|no longer) ha(ve|s) a Release file/ {
+      split($0, q, "\047"); sub(/ Release$/, "", q[2]); print "index\t" q[2] " (no Release file)"; next }
+    /^[WE]: Some index files failed to download/ { next }
+    /^E: / { print "fatal\t" $0 }' <<<"$out")
+  [ "$status" = 0 ] && return 0
+  [ -z "$fatal" ] && [ ${#unfetched[@]} -gt 0 ] && return 0
+  echo "setup: apt-get update failed:" >&2
+  printf '%s' "${fatal:-$out$'\n'}" >&2
+  return 1
+}
+
+# Installs the packages (name, or name/suite for one suite's version). A set
+# apt cannot resolve, such as an amd64 security update whose i386 twin the
+# mirror does not serve yet, is tried once more with the release's own suite
+# preferred for every architecture; if that fails too, it names the packages
+# and the indexes that could not be fetched, and returns 1.
+apt_install() {
+  local out
+  out=$(DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" 2>&1) && return 0
+  if [ -n "$codename" ]; then
+    echo "setup: apt could not install $*; trying once more with $codename's own packages preferred (-t $codename)" >&2
+    out=$(DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends -t "$codename" "$@" 2>&1) && return 0
+  fi
+  tail -n 15 <<<"$out" | sed 's/^/  /' >&2
+  echo "setup: could not install $*${codename:+, not even with -t $codename}" >&2
+  if [ ${#unfetched[@]} -gt 0 ]; then
+    echo "setup: apt could not fetch these indexes:" >&2
+    printf 'setup:   %s\n' "${unfetched[@]}" >&2
+    echo "setup: a mirror caught in the middle of an update serves them again within hours; try again later" >&2
+  else
+    echo "setup: apt fetched every index; try again later, and if it fails again, see the lines above" >&2
+  fi
+  return 1
+}
 
 # The shipped exe is 32-bit: Wine runs it in a 64-bit prefix through WoW64,
 # which needs Wine's 32-bit half from the i386 architecture.
@@ -31,11 +90,10 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  apt-get update -qq || die "apt-get update failed"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
-    die "apt-get install failed for: ${missing[*]}"
+  apt_update || exit 1
+  apt_install "${missing[@]}" || exit 1
 elif [ -n "${need_update:-}" ]; then
-  apt-get update -qq || die "apt-get update failed"
+  apt_update || exit 1
 fi
 
 # Some kernels are built or booted without 32-bit execution (ia32_emulation=off:
