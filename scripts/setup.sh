@@ -3,10 +3,15 @@
 # Safe to run again: it installs only what is missing, then checks that every
 # command and the Japanese locale that the build and the tests use are there,
 # and stops naming the package that should have brought what is not.
+# SORVEL_SETUP_ROOT is for tests/setup/setup_test.sh alone: a folder that
+# stands in for / where the release (etc/os-release), the apt sources
+# (etc/apt) and Wine's 32-bit loader (usr/lib/wine/wine) are looked for, so
+# that this script can run against stand-ins. Unset, it is the machine's own.
 set -euo pipefail
 
 die() { echo "setup: $*" >&2; exit 1; }
-codename=$(. /etc/os-release 2>/dev/null; echo "${VERSION_CODENAME:-}")
+root=${SORVEL_SETUP_ROOT:-}
+codename=$(. "$root/etc/os-release" 2>/dev/null; echo "${VERSION_CODENAME:-}")
 
 # Indexes the last update could not fetch, each "URI (why)".
 unfetched=()
@@ -104,22 +109,50 @@ fi
 # minute to start, so Debian 12 takes it from its backports. When this cannot
 # be done the tests still run, on the 64-bit build, and say that the shipped
 # exe was not run.
-runs_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+runs_i386() { "$root/usr/lib/wine/wine" --version >/dev/null 2>&1; }
+qemu_recent() {
+  command -v qemu-i386 >/dev/null &&
+    qemu-i386 --version | awk 'NR == 1 { split($3, v, "."); exit !(v[1] > 8 || (v[1] == 8 && v[2] >= 1)) }'
+}
+# The mirror the machine's own apt sources take the release from (one-line
+# .list files and deb822 .sources files alike); nothing when none names it.
+release_mirror() {
+  local f uri
+  for f in "$root/etc/apt/sources.list" "$root"/etc/apt/sources.list.d/*.list "$root"/etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    case $f in
+      *.sources) uri=$(awk -v suite="$codename" '
+          function stanza_end() { if (deb && on && ours && uri != "") { print uri; exit } deb = ours = 0; on = 1; uri = "" }
+          BEGIN { on = 1 }
+          /^[ \t]*$/ { stanza_end(); next }
+          tolower($1) == "types:" { for (i = 2; i <= NF; i++) if ($i == "deb") deb = 1 }
+          tolower($1) == "uris:" { uri = $2 }
+          tolower($1) == "suites:" { for (i = 2; i <= NF; i++) if ($i == suite) ours = 1 }
+          tolower($1) == "enabled:" && tolower($2) == "no" { on = 0 }
+          END { stanza_end() }' "$f") ;;
+      *) uri=$(awk -v suite="$codename" '{ sub(/\[[^]]*\]/, "") } $1 == "deb" && $3 == suite { print $2; exit }' "$f") ;;
+    esac
+    [ -n "$uri" ] && { echo "$uri"; return 0; }
+  done
+  return 1
+}
 emulate_i386() {
-  local codename target=() mirror
-  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  local qemu=qemu-user mirror
   if [ "$codename" = bookworm ]; then
-    target=(-t bookworm-backports)
-    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-      mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
-      [ -n "$mirror" ] || mirror=$(awk '/^deb /{print $2; exit}' /etc/apt/sources.list 2>/dev/null)
-      echo "deb ${mirror:-http://deb.debian.org/debian} bookworm-backports main" >/etc/apt/sources.list.d/bookworm-backports.list
+    qemu=qemu-user/bookworm-backports
+    if ! grep -rqs 'bookworm-backports' "$root/etc/apt/sources.list" "$root/etc/apt/sources.list.d/"; then
+      mirror=$(release_mirror) || {
+        echo "setup: qemu-user 8.1 or later comes from bookworm-backports, but no apt source names a mirror for bookworm to take it from; list bookworm-backports in /etc/apt/sources.list.d/ and run setup again" >&2
+        return 1
+      }
+      echo "setup: listing bookworm-backports from the mirror the release comes from, $mirror"
+      echo "deb $mirror bookworm-backports main" >"$root/etc/apt/sources.list.d/bookworm-backports.list"
     fi
   fi
-  if ! command -v qemu-i386 >/dev/null || ! qemu-i386 --version | awk 'NR == 1 { split($3, v, "."); exit !(v[1] > 8 || (v[1] == 8 && v[2] >= 1)) }'; then
-    echo "setup: this kernel does not execute 32-bit programs; installing qemu-user ${target[*]} to run them"
-    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      "${target[@]}" qemu-user >/dev/null || return 1
+  if ! qemu_recent; then
+    echo "setup: this kernel does not execute 32-bit programs; installing $qemu to run them"
+    apt_update && apt_install "$qemu" || return 1
+    qemu_recent || { echo "setup: no qemu-i386 8.1 or later after installing $qemu" >&2; return 1; }
   fi
   [ -e /proc/sys/fs/binfmt_misc/register ] || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || return 1
   [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && { echo -1 >/proc/sys/fs/binfmt_misc/qemu-i386 || return 1; }
