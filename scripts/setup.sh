@@ -40,6 +40,7 @@ apt_update() {
       split($0, q, "\047"); sub(/ Release$/, "", q[2]); print "index\t" q[2] " (no Release file)"; next }
     /^[WE]: Some index files failed to download/ { next }
     /^E: / { print "fatal\t" $0 }' <<<"$out")
+  [ ${#unfetched[@]} -gt 0 ] || echo "setup: apt fetched every index"
   [ "$status" = 0 ] && return 0
   [ -z "$fatal" ] && [ ${#unfetched[@]} -gt 0 ] && return 0
   echo "setup: apt-get update failed:" >&2
@@ -99,6 +100,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt_install "${missing[@]}" || exit 1
 elif [ -n "${need_update:-}" ]; then
   apt_update || exit 1
+else
+  echo "setup: every package is installed; apt was not asked for any index"
 fi
 
 # Some kernels are built or booted without 32-bit execution (ia32_emulation=off:

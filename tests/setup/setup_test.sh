@@ -44,7 +44,7 @@ while IFS='|' read -r row update install loader sources rc want; do
   [ $ok = 0 ] || echo "ok: $row"
 done <<'ROWS'
 update misses an index|midsync|ok|0|deb822|0|^setup: apt could not fetch http://mirror.test/debian-security/\S+ \(File has unexpected size \(374820 != 376004\)\. Mirror sync in progress\?\); going on;^setup: apt could not fetch http://mirror.test/debian bookworm-gone \(no Release file\);^apt-get install .* wine32:i386$
-install unresolved|ok|retry|0|deb822|0|^apt-get install .*-t bookworm wine32:i386$
+install unresolved|ok|retry|0|deb822|0|^setup: apt fetched every index$;^apt-get install .*-t bookworm wine32:i386$
 unresolved with -t too|midsync|never|0|deb822|1|^setup: could not install wine32:i386;^setup:   http://mirror.test/debian-security/\S+ \(;try again later
 qemu-user from backports|ok|retry|126|deb822|0|^deb http://mirror.test/debian bookworm-backports main$;^apt-get install .*-t bookworm qemu-user/bookworm-backports$
 qemu-user, one-line sources|ok|ok|126|one-line|0|^deb http://mirror.test/debian bookworm-backports main$
