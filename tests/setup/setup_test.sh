@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs scripts/setup.sh against stand-ins that record their calls (apt-get,
-# dpkg, dpkg-query and qemu-i386 on PATH; the release, the apt sources and
-# Wine's 32-bit loader in a stand-in root, SORVEL_SETUP_ROOT) on a Debian 12
-# whose mirror is mid-sync; then keeps a Wine prefix as the demo does and uses
-# it under other loaders. Exits non-zero when a row fails.
+# dpkg, dpkg-query, qemu-i386 and locale on PATH; the release, the apt
+# sources and Wine's 32-bit loader in a stand-in root, SORVEL_SETUP_ROOT) on a
+# Debian 12 whose mirror is mid-sync; then keeps a Wine prefix as the demo
+# does and uses it under other loaders. Exits non-zero when a row fails.
 set -u
 cd "$(dirname "$0")/../.."
 t=$(mktemp -d /tmp/sorvel-setup-test.XXXXXX)
@@ -19,6 +19,7 @@ echo "E: Unable to correct problems, you have held broken packages."; exit 100'
 stub dpkg 'echo i386'
 stub dpkg-query 'case "$*" in *wine32:i386) exit 1 ;; esac; printf "install ok installed"'
 stub qemu-i386 'echo "qemu-i386 version 7.2.0"'
+stub locale 'echo ja_JP.utf8'
 failed=0
 fail() { echo "FAILED: $1: $2"; sed 's/^/  | /' "$t/seen"; failed=1; ok=0; }
 
