@@ -3,7 +3,8 @@
 #   bash scripts/demo.sh
 # Installs what is missing, builds the shipped 32-bit exe into build/w32 and
 # the 64-bit programs (the stand-in host, the driver, and Sorvel's 64-bit twin)
-# into build/w64, and keeps a Wine prefix in build/demo-prefix. It runs the
+# into build/w64, and keeps a Wine prefix in build/demo-prefix (made anew when
+# Wine, or whether its 32-bit loader runs, has changed since). It runs the
 # shipped exe; on a machine that cannot execute 32-bit code it says so and
 # runs the 64-bit twin instead. With $DISPLAY set, the stand-in host (a small
 # window that lists what it receives; its "editing" box decides the answer to

@@ -142,6 +142,7 @@ groups_not_run=()
 mkdir -p build
 step "native build" build build/native
 step "unit tests" ctest --test-dir build/native --output-on-failure
+step "set-up script and kept prefixes" bash tests/setup/setup_test.sh
 step "fuzz tool list (short)" bash scripts/fuzz_tool_list.sh 5
 step "windows 32-bit build" build build/w32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 step "release package" bash scripts/package.sh

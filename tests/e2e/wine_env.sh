@@ -10,7 +10,9 @@
 # Optional input: E2E_UNMOUNT (a folder the caller mounted inside E2E_TMP,
 #                 unmounted before E2E_TMP is removed),
 #                 E2E_PREFIX (use/keep this prefix instead of a temp one; it is
-#                 created only when missing and never deleted),
+#                 created when missing, and deleted and made anew when its
+#                 sorvel-made-by names another Wine or other loaders, or it
+#                 has none),
 #                 E2E_TEMPLATE (a prefix made by make_prefix.sh: the temp prefix
 #                 starts as a copy of it instead of being made from nothing),
 #                 E2E_USE_DISPLAY=1 (use the caller's $DISPLAY, start no Xvfb),
@@ -115,8 +117,9 @@ e2e_env_setup() {
   # Debian's wine command starts every program through the 32-bit loader
   # when it is installed, so on a kernel that cannot execute it nothing would
   # run at all; there the 64-bit loader starts the 64-bit programs directly.
-  local loader32=/usr/lib/wine/wine loader64=/usr/lib/wine/wine64
-  if [ -x "$loader32" ] && [ -x "$loader64" ] && ! "$loader32" --version >/dev/null 2>&1; then
+  local loader32=/usr/lib/wine/wine loader64=/usr/lib/wine/wine64 loaders="32-bit and 64-bit loaders"
+  "$loader32" --version >/dev/null 2>&1 || loaders="64-bit loader alone"
+  if [ "$loaders" = "64-bit loader alone" ] && [ -x "$loader32" ] && [ -x "$loader64" ]; then
     mkdir -p "$E2E_TMP/bin"
     local shim
     for shim in wine wine-stable; do
@@ -149,6 +152,17 @@ e2e_env_setup() {
     [ -f "$E2E_TEMPLATE/system.reg" ] || { e2e_env_log "no prefix at E2E_TEMPLATE=$E2E_TEMPLATE"; return 1; }
     e2e_env_copy_prefix "$E2E_TEMPLATE" "$WINEPREFIX" || { e2e_env_log "copying $E2E_TEMPLATE failed"; return 1; }
     copied=1
+  fi
+  # A prefix made by other loaders or another Wine fails in ways that name no
+  # cause (regedit fails in one the 64-bit loader made alone, once 32-bit code
+  # runs), so one that records other conditions, or none, is made anew.
+  local record=$WINEPREFIX/sorvel-made-by made_by was
+  made_by="$(wine --version 2>/dev/null), $loaders"
+  if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$record" 2>/dev/null)" != "$made_by" ]; then
+    was=$(cat "$record" 2>/dev/null) || was="a Wine and loaders it does not record"
+    e2e_env_log "making $WINEPREFIX anew: it was made by $was; here run $made_by"
+    rm -rf "$WINEPREFIX" || return 1
+    copied=0
   fi
   [ -f "$WINEPREFIX/system.reg" ] || fresh=1
   mkdir -p "$WINEPREFIX"
@@ -183,6 +197,7 @@ e2e_env_setup() {
     wine regedit /S "${reg//\//\\}" >>"$E2E_TMP/wineboot.log" 2>&1 \
       || { e2e_env_log "registry settings failed"; return 1; }
   fi
+  [ $fresh = 0 ] || echo "$made_by" >"$record" || return 1
   if [ -n "${E2E_LOGPIXELS:-}" ]; then
     wineserver -k >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1
