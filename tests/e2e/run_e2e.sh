@@ -56,11 +56,11 @@ if [ -n "${mount_share:-}" ]; then
   /usr/bin/python3 "$here/slow_share.py" "$share/backing" "$share/mnt" >"$E2E_TMP/share.log" 2>&1 &
   E2E_UNMOUNT=$share/mnt
   for _ in $(seq 1 100); do
-    [ -e "$share/mnt/ready" ] && break
+    mountpoint -q "$share/mnt" && break
     kill -0 $! 2>/dev/null || break
     sleep 0.1
   done
-  if [ ! -e "$share/mnt/ready" ]; then
+  if ! mountpoint -q "$share/mnt"; then
     echo "run_e2e: not run: no slow share could be mounted here (FUSE: $(tail -1 "$E2E_TMP/share.log" | tr -d '\r'))"
     exit 77
   fi
