@@ -117,9 +117,10 @@ void MakeReplaceable(const wchar_t* path) {
   SetFileAttributesW(path, attr != 0 ? attr : FILE_ATTRIBUTE_NORMAL);
 }
 
-// Big enough to copy at the disk's pace, small enough that the percent
-// moves on a slow link and a cancelled copy stops soon.
-enum { kCopyChunk = 64 * 1024 };
+// Big enough that a share is read at its pace, not one round trip per small
+// piece; small enough that the percent of a song moves, and that a copy
+// given up stops soon, on a slow link too.
+enum { kCopyChunk = 256 * 1024 };
 
 // Marks the file of handle to be deleted when its last handle closes (on),
 // or no longer (off). 1 done.

@@ -199,7 +199,7 @@ void SlowCopy(int ending) {
   ExpectWatched(&w, 1);
   char seen[64];
   snprintf(seen, sizeof seen, "%d rises to %d %%%s", w.rises, w.percent, w.fell ? ", and a fall" : "");
-  E2eExpectTrue("the percent shown rises", !w.fell && w.rises >= (ending != kLetRun ? 2 : 5), seen);
+  E2eExpectTrue("the percent shown rises", !w.fell && w.rises >= (ending != kLetRun ? 2 : 4), seen);
   E2eHostLog log;
   if (ending == kLetRun) {
     if (!E2eExpectExitZero(&s)) return;
